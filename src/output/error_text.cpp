@@ -1,0 +1,112 @@
+#include "error_text.h"
+
+#include "../platform/hstring.h"
+
+#include <cwctype>
+#include <new>
+
+namespace {
+
+com_ptr<abi::IRestrictedErrorInfo> restricted_info_of(IErrorInfo* info) {
+    com_ptr<abi::IRestrictedErrorInfo> restricted;
+    if (info) query(info, abi::IID_IRestrictedErrorInfo, restricted);
+    return restricted;
+}
+
+// The thread's error information for this failure. Plain error information is
+// turned into restricted information by originating the error anew with its
+// description. No result is examined: capturing never fails.
+com_ptr<abi::IRestrictedErrorInfo> capture_error_info(HRESULT code) {
+    com_ptr<IErrorInfo> info;
+    GetErrorInfo(0, info.put());
+    if (auto restricted = restricted_info_of(info.get())) return restricted;
+
+    unique_hstring message;
+    if (info) {
+        unique_bstr description;
+        info->GetDescription(description.put());
+        const wide_string trimmed = trim_trailing_space(description.view());
+        WindowsCreateString(trimmed.c_str(), static_cast<UINT32>(trimmed.size()), message.put());
+    }
+    RoOriginateLanguageException(code, message.get(), nullptr);
+    GetErrorInfo(0, info.put());
+    return restricted_info_of(info.get());
+}
+
+template <class Failure>
+[[noreturn]] void raise(HRESULT code, com_ptr<abi::IRestrictedErrorInfo> info) {
+    throw Failure(code, std::move(info));
+}
+
+wide_string system_text(HRESULT code) {
+    WCHAR* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<WCHAR*>(&buffer), 0,
+        nullptr);
+    struct local_buffer {
+        WCHAR* text;
+        ~local_buffer() { LocalFree(text); }
+    } owner{buffer};
+    return length ? trim_trailing_space(wide_view(buffer, length)) : wide_string();
+}
+
+} // namespace
+
+void raise_platform_failure(HRESULT code) {
+    if (code == E_OUTOFMEMORY) throw std::bad_alloc();
+    com_ptr<abi::IRestrictedErrorInfo> info = capture_error_info(code);
+    switch (code) {
+    case E_ACCESSDENIED: raise<access_denied>(code, std::move(info));
+    case RPC_E_WRONG_THREAD: raise<wrong_thread>(code, std::move(info));
+    case E_NOTIMPL: raise<not_implemented>(code, std::move(info));
+    case E_INVALIDARG: raise<invalid_argument>(code, std::move(info));
+    case E_BOUNDS: raise<out_of_bounds>(code, std::move(info));
+    case E_NOINTERFACE: raise<no_interface>(code, std::move(info));
+    case CLASS_E_CLASSNOTAVAILABLE: raise<class_not_available>(code, std::move(info));
+    case REGDB_E_CLASSNOTREG: raise<class_not_registered>(code, std::move(info));
+    case E_CHANGED_STATE: raise<changed_state>(code, std::move(info));
+    case E_ILLEGAL_METHOD_CALL: raise<illegal_method_call>(code, std::move(info));
+    case E_ILLEGAL_STATE_CHANGE: raise<illegal_state_change>(code, std::move(info));
+    case E_ILLEGAL_DELEGATE_ASSIGNMENT: raise<illegal_delegate_assignment>(code, std::move(info));
+    case HRESULT_FROM_WIN32(ERROR_CANCELLED): raise<canceled>(code, std::move(info));
+    default: raise<platform_failure>(code, std::move(info));
+    }
+}
+
+wide_string platform_failure_message(const platform_failure& failure) {
+    if (abi::IRestrictedErrorInfo* info = failure.info()) {
+        unique_bstr description, restricted, capability;
+        HRESULT reported = S_OK;
+        const HRESULT details = info->GetErrorDetails(description.put(), &reported, restricted.put(), capability.put());
+        if (details == S_OK && reported == failure.code())
+            return trim_trailing_space(restricted.get() ? restricted.view() : description.view());
+    }
+    return system_text(failure.code());
+}
+
+wide_string trim_trailing_space(wide_view text) {
+    std::size_t end = text.size();
+    while (end > 0 && std::iswspace(static_cast<std::wint_t>(text[end - 1]))) --end;
+    return wide_string(text.substr(0, end));
+}
+
+std::string to_utf8(wide_view text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return {};
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), size, nullptr, nullptr) != size) return {};
+    return utf8;
+}
+
+std::string failure_text_of(const std::exception_ptr& caught) {
+    try {
+        std::rethrow_exception(caught);
+    } catch (const platform_failure& failure) {
+        return to_utf8(platform_failure_message(failure));
+    } catch (...) {
+        return std::string(async_failure_text);
+    }
+}

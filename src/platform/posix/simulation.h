@@ -1,0 +1,33 @@
+// What the simulated Store's scenario asks of the portable platform: faults in
+// the platform's own calls, and the windows of other processes that exist on
+// this target only because a scenario declares them. The simulated Store
+// provides it; the platform only reads it.
+#pragma once
+
+#include "types.h"
+
+#include <chrono>
+#include <optional>
+#include <vector>
+
+struct simulated_window {
+    HWND handle;
+    std::optional<RECT> rect;                        // none: GetWindowRect fails
+    std::optional<std::chrono::milliseconds> closes; // destroyed this long after the process started
+};
+
+struct simulated_platform {
+    HRESULT apartment = S_OK; // what CoInitializeEx fails with, S_OK for no fault
+    bool anchor_fails = false;  // CreateWindowExW gives no window
+    bool event_fails = false;   // CreateEventW gives no event
+    std::vector<simulated_window> windows;
+};
+
+// Read once from the scenario; a scenario that does not parse asks for nothing here.
+const simulated_platform& platform_scenario();
+
+// When the process started, the zero of every "after so many milliseconds".
+std::chrono::steady_clock::time_point process_start();
+
+// The simulated Store's activation entry, as the Windows build exports it from its DLL.
+extern "C" HRESULT DllGetActivationFactory(HSTRING class_id, IActivationFactory** factory);

@@ -1,0 +1,36 @@
+// The one header through which the program reaches Windows names. On Windows it
+// is the SDK; elsewhere it is the small portable replacement in posix/.
+#pragma once
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <oleauto.h>
+#include <inspectable.h>
+#include <activation.h>
+#include <roapi.h>
+#include <winstring.h>
+#if __has_include(<roerrorapi.h>)
+#include <roerrorapi.h>
+#else
+// mingw-w64 declares no roerrorapi.h; combase exports the function all the same.
+extern "C" BOOL WINAPI RoOriginateLanguageException(HRESULT error, HSTRING message, IUnknown* languageException);
+#endif
+#define WIDE(text) L##text
+#else
+#include "posix/types.h"
+#include "posix/com.h"
+#include "posix/functions.h"
+#define WIDE(text) u##text
+#endif
+
+#include <string>
+#include <string_view>
+
+// UTF-16 inside the program on every target: wchar_t on Windows, char16_t elsewhere.
+using wide_string = std::basic_string<WCHAR>;
+using wide_view = std::basic_string_view<WCHAR>;
