@@ -1,8 +1,8 @@
 #include "error_text.h"
 
+#include "white_space.h"
 #include "../platform/hstring.h"
 
-#include <cwctype>
 #include <new>
 
 namespace {
@@ -87,7 +87,7 @@ wide_string platform_failure_message(const platform_failure& failure) {
 
 wide_string trim_trailing_space(wide_view text) {
     std::size_t end = text.size();
-    while (end > 0 && std::iswspace(static_cast<std::wint_t>(text[end - 1]))) --end;
+    while (end > 0 && is_white_space(text[end - 1])) --end;
     return wide_string(text.substr(0, end));
 }
 

@@ -59,7 +59,7 @@ inline void check_hresult(HRESULT code) {
 // very code, the system text for the code otherwise, trailing blanks trimmed.
 wide_string platform_failure_message(const platform_failure& failure);
 
-// Removes trailing white space as iswspace classifies it.
+// Removes trailing white space as the Windows runtime's iswspace classifies it.
 wide_string trim_trailing_space(wide_view text);
 
 std::string to_utf8(wide_view text);

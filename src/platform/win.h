@@ -20,6 +20,22 @@
 // mingw-w64 declares no roerrorapi.h; combase exports the function all the same.
 extern "C" BOOL WINAPI RoOriginateLanguageException(HRESULT error, HSTRING message, IUnknown* languageException);
 #endif
+// Windows Runtime error codes that older SDKs (mingw-w64 among them) lack.
+#ifndef E_BOUNDS
+#define E_BOUNDS _HRESULT_TYPEDEF_(0x8000000BL)
+#endif
+#ifndef E_CHANGED_STATE
+#define E_CHANGED_STATE _HRESULT_TYPEDEF_(0x8000000CL)
+#endif
+#ifndef E_ILLEGAL_STATE_CHANGE
+#define E_ILLEGAL_STATE_CHANGE _HRESULT_TYPEDEF_(0x8000000DL)
+#endif
+#ifndef E_ILLEGAL_METHOD_CALL
+#define E_ILLEGAL_METHOD_CALL _HRESULT_TYPEDEF_(0x8000000EL)
+#endif
+#ifndef E_ILLEGAL_DELEGATE_ASSIGNMENT
+#define E_ILLEGAL_DELEGATE_ASSIGNMENT _HRESULT_TYPEDEF_(0x80000018L)
+#endif
 #define WIDE(text) L##text
 #else
 #include "posix/types.h"

@@ -1,6 +1,7 @@
 // BSTR, Windows Runtime strings, and the UTF-8 code page of the two conversion calls.
 #include "../win.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <new>
