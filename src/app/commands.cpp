@@ -1,3 +1,15 @@
 #include "commands.h"
 
-std::span<const command> command_table() { return {}; }
+#include "../store/purchase_flow.h"
+#include "../store/review_flow.h"
+
+namespace {
+
+constexpr command commands[] = {
+    {WIDE("buy"), true, run_purchase_flow},
+    {WIDE("review"), false, run_review_flow},
+};
+
+} // namespace
+
+std::span<const command> command_table() { return commands; }

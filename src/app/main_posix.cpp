@@ -1,14 +1,13 @@
 // Process entry on POSIX: the arguments arrive as bytes and become UTF-16, an
 // invalid byte turning into U+FFFD, as Windows would have handed them over.
 #include "command_line.h"
+#include "crash_containment.h"
 
-#include <csignal>
 #include <cstring>
 #include <vector>
 
 int main(int argc, char** argv) {
-    // A host that closes its end of the pipe must not change the exit code.
-    std::signal(SIGPIPE, SIG_IGN);
+    contain_crashes();
 
     std::vector<wide_string> arguments(static_cast<std::size_t>(argc));
     std::vector<const WCHAR*> pointers(static_cast<std::size_t>(argc));
