@@ -69,7 +69,7 @@ protected:
             if (iid == iid_of<IInspectable>) return static_cast<IInspectable*>(static_cast<First*>(this));
         if (iid == iid_of<First>) return static_cast<First*>(this);
         void* found = nullptr;
-        ((iid == iid_of<Rest> && (found = static_cast<Rest*>(this))) || ...);
+        if constexpr (sizeof...(Rest) > 0) ((iid == iid_of<Rest> && (found = static_cast<Rest*>(this))) || ...);
         return found;
     }
 
