@@ -33,3 +33,35 @@ DWORD GetCurrentThreadId();
 DWORD GetLastError();
 void SetLastError(DWORD error);
 [[noreturn]] void ExitProcess(UINT exit_code);
+
+// Windows: this process's "STATIC" windows, and other processes' windows as the scenario declares them
+HMODULE GetModuleHandleW(LPCWSTR module_name);
+HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR window_name, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+BOOL ShowWindow(HWND window, int command);
+BOOL SetForegroundWindow(HWND window);
+HWND GetForegroundWindow();
+BOOL GetWindowRect(HWND window, LPRECT rect);
+BOOL IsWindow(HWND window);
+BOOL IsWindowVisible(HWND window);
+BOOL DestroyWindow(HWND window);
+int GetClassNameW(HWND window, LPWSTR class_name, int max_count);
+LONG_PTR GetWindowLongPtrW(HWND window, int index);
+HWND GetWindow(HWND window, UINT command);
+
+// Message queues, one per thread
+BOOL GetMessageW(LPMSG message, HWND window, UINT filter_min, UINT filter_max);
+BOOL PeekMessageW(LPMSG message, HWND window, UINT filter_min, UINT filter_max, UINT remove);
+BOOL PostMessageW(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+BOOL PostThreadMessageW(DWORD thread_id, UINT message, WPARAM wparam, LPARAM lparam);
+void PostQuitMessage(int exit_code);
+BOOL TranslateMessage(const MSG* message);
+LRESULT DispatchMessageW(const MSG* message);
+
+// Events and waits
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manual_reset, BOOL initial_state, LPCWSTR name);
+BOOL SetEvent(HANDLE event);
+BOOL ResetEvent(HANDLE event);
+BOOL CloseHandle(HANDLE handle);
+DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms);
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, DWORD timeout_ms, DWORD wake_mask);

@@ -21,6 +21,7 @@ constexpr system_text texts[] = {
     {0x8000FFFF, u"Catastrophic failure\r\n"},
     {0x80070005, u"Access is denied.\r\n"},
     {0x80070006, u"The handle is invalid.\r\n"},
+    {0x80070008, u"Not enough memory resources are available to process this command.\r\n"},
     {0x8007000E, u"Not enough memory resources are available to complete this operation.\r\n"},
     {0x80070057, u"The parameter is incorrect.\r\n"},
     {0x800704C7, u"The operation was canceled by the user.\r\n"},
