@@ -1,0 +1,29 @@
+"""Crash containment: whatever nothing else handles still gives the host the crash line and exit code 1."""
+
+from case import NATIVE, WINDOWS, Case
+from lines import crash, nothing
+
+SIGABRT_EXIT = -6  # killed by SIGABRT, as Python reports it
+WINDOWS_ABORT_EXIT = 3
+
+
+def crash_case(name, args, sim, **options):
+    return Case(name, args, crash(), 1, sim=sim, **options)
+
+
+CASES = [
+    crash_case("fault on the Store's worker thread during the purchase wait", ["buy", "X"], "crash=worker;after=50"),
+    crash_case("fault on the Store's worker thread during the review wait", ["review"], "crash=worker;after=50"),
+    crash_case("fault inside a Store call on the main thread", ["buy", "X"], "crash=main"),
+    crash_case("language exception from the Store that nothing catches", ["review"], "crash=throw"),
+    # The status line is already in the buffer; the host must read the crash line alone.
+    crash_case("fault while the purchase result is released", ["buy", "X"], "crash=release"),
+    crash_case("fault while the review result is released", ["review"], "crash=release;updated=true"),
+    crash_case("two threads fault at the same moment: one crash line", ["buy", "X"], "crash=twice;after=20"),
+    Case("crash with standard output closed", ["buy", "X"], nothing(), 1, sim="crash=worker;after=20",
+         stdout_closed=True),
+    Case("abort from the Store leaves no line", ["buy", "X"], nothing(), SIGABRT_EXIT, sim="crash=abort",
+         targets={NATIVE}),
+    Case("abort from the Store leaves no line under Windows", ["buy", "X"], nothing(), WINDOWS_ABORT_EXIT,
+         sim="crash=abort", targets={WINDOWS}),
+]
