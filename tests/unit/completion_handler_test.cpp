@@ -79,13 +79,22 @@ HRESULT invoke(handler* target, HRESULT answer, IStorePurchaseResult* result) {
 
 } // namespace
 
+// Every form is replaced, so that each new meets its own delete.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocation_fails ? nullptr : std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
 void* operator new(std::size_t size) {
-    if (allocation_fails) throw std::bad_alloc();
-    if (void* memory = std::malloc(size ? size : 1)) return memory;
+    if (void* memory = operator new(size, std::nothrow)) return memory;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) { return operator new(size); }
 void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 
 TEST(completion_handler, answers_exactly_its_interfaces) {
     const auto target = make_handler(std::make_shared<test_outcome>());
