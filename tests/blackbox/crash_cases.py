@@ -26,4 +26,8 @@ CASES = [
          targets={NATIVE}),
     Case("abort from the Store leaves no line under Windows", ["buy", "X"], nothing(), WINDOWS_ABORT_EXIT,
          sim="crash=abort", targets={WINDOWS}),
+    # The crash path itself, with every allocation made fatal: an allocating
+    # handler would end in abort, without the line.
+    Case("crash path allocates nothing: hardware fault", ["fault"], crash(), 1, program="crash-probe"),
+    Case("crash path allocates nothing: uncaught exception", ["terminate"], crash(), 1, program="crash-probe"),
 ]

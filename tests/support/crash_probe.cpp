@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <exception>
 #include <new>
 
@@ -58,9 +59,10 @@ void free(void* memory) { __libc_free(memory); }
 }
 #endif
 
-int main(int argc, char** argv) {
+namespace {
+
+[[noreturn]] void probe(bool fault) {
     contain_crashes();
-    const bool fault = argc > 1 && std::strcmp(argv[1], "fault") == 0;
     allocation_forbidden = true;
     if (fault) {
         int* volatile target = nullptr;
@@ -68,3 +70,11 @@ int main(int argc, char** argv) {
     }
     std::terminate();
 }
+
+} // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) { probe(argc > 1 && std::wcscmp(argv[1], L"fault") == 0); }
+#else
+int main(int argc, char** argv) { probe(argc > 1 && std::strcmp(argv[1], "fault") == 0); }
+#endif

@@ -1,0 +1,47 @@
+"""One black-box case: what goes into a run of the bridge and what must come out."""
+
+from dataclasses import dataclass, field
+from typing import Callable, Optional
+
+from lines import Line
+
+NATIVE = "native"
+WINDOWS = "windows"
+BOTH = frozenset({NATIVE, WINDOWS})
+
+# The token in a case's arguments that stands for the owner window's handle.
+OWNER = "{owner}"
+
+
+@dataclass(frozen=True)
+class Owner:
+    """A window of another process for "review <handle>".
+
+    Under Wine a real window of the owner-window program; on the portable target
+    a window the scenario declares (window=HANDLE:L,T,R,B[:close=MS]).
+    close_after_ms destroys it that long after the bridge started."""
+
+    rect: tuple = (200, 150, 1000, 750)
+    close_after_ms: Optional[int] = None
+
+
+@dataclass(frozen=True)
+class Case:
+    name: str
+    args: list                    # str or bytes; OWNER is replaced by the owner's handle
+    stdout: Line                  # exact bytes expected on standard output
+    exit: int
+    sim: Optional[str] = None     # STORE_BRIDGE_SIM, None for unset
+    env: dict = field(default_factory=dict)
+    targets: frozenset = BOTH
+    # Called as trace(records, handles) with the Store calls the simulated Store
+    # traced (a list of dicts, one per call) and the handles of the run's
+    # fixtures ({"owner": handle} with an owner window, else {}); raises
+    # AssertionError when the calls are wrong.
+    trace: Optional[Callable] = None
+    owner: Optional[Owner] = None
+    stdout_closed: bool = False   # the host closes its end of the pipe at once
+    min_ms: Optional[int] = None  # bounds on the run's duration
+    max_ms: Optional[int] = None
+    time_limit: float = 15.0      # seconds; the run is killed and fails past it
+    program: Optional[str] = None # a helper program of tests/support to run instead of the bridge

@@ -1,0 +1,340 @@
+#!/usr/bin/env python3
+"""Runs the black-box cases against a build of the bridge.
+
+    run.py --target native  --build DIR    DIR/store-bridge
+    run.py --target windows --build DIR    DIR/store-bridge.exe under scripts/wine-run
+
+For each case: the arguments go in; the exact standard output, an empty
+standard error, the exit code and the time taken come out. Prints one line per
+case and closes with "N passed, M failed" (", K skipped" for cases of the other
+target); exits 1 when any case failed. The Windows target needs the environment
+of scripts/with-wine; started without it, the runner restarts itself inside one.
+"""
+
+import argparse
+import json
+import os
+import select
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from pathlib import Path
+
+from case import NATIVE, OWNER, WINDOWS
+from cases import CASES
+
+ROOT = Path(__file__).resolve().parents[2]
+WINE_RUN = ROOT / "scripts" / "wine-run"
+WITH_WINE = ROOT / "scripts" / "with-wine"
+
+# The handle the portable target's scenario gives an owner window.
+NATIVE_OWNER_HANDLE = 4242
+
+
+class CaseFailure(Exception):
+    pass
+
+
+class NativeTarget:
+    name = NATIVE
+
+    def __init__(self, build: Path):
+        self.program = build / "store-bridge"
+        self.system_text_program = build / "tests" / "support" / "system-text"
+        self._texts = {}
+
+    def command(self, program, args):
+        return [str(program), *args]
+
+    def support_program(self, name) -> Path:
+        return self.program.parent / "tests" / "support" / (name + self.program.suffix)
+
+    def file_name(self, path: Path) -> str:
+        return str(path)
+
+    def system_text(self, code: int) -> bytes:
+        if code not in self._texts:
+            self._texts[code] = _system_text(self.command(self.system_text_program, ["0x%08X" % code]))
+        return self._texts[code]
+
+    def open_owner(self, owner):
+        return DeclaredOwner(owner)
+
+
+class WindowsTarget(NativeTarget):
+    name = WINDOWS
+
+    def __init__(self, build: Path):
+        super().__init__(build)
+        self.program = build / "store-bridge.exe"
+        self.system_text_program = build / "tests" / "support" / "system-text.exe"
+        self.owner_program = build / "tests" / "support" / "owner-window.exe"
+
+    def command(self, program, args):
+        return [str(WINE_RUN), str(program), *args]
+
+    def file_name(self, path: Path) -> str:
+        # Drive Z: is the Unix root in every Wine prefix.
+        return "Z:" + str(path.resolve()).replace("/", "\\")
+
+    def open_owner(self, owner):
+        return OwnerWindow(self, owner)
+
+
+def _system_text(command) -> bytes:
+    done = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
+    if done.returncode != 0 or done.stderr:
+        raise CaseFailure("%s gave exit code %d, stderr %r" % (" ".join(command), done.returncode, done.stderr))
+    return done.stdout
+
+
+class DeclaredOwner:
+    """The portable target's owner window: declared in the scenario."""
+
+    def __init__(self, owner):
+        self.handle = NATIVE_OWNER_HANDLE
+        left, top, right, bottom = owner.rect
+        item = "window=%d:%d,%d,%d,%d" % (self.handle, left, top, right, bottom)
+        if owner.close_after_ms is not None:
+            item += ":close=%d" % owner.close_after_ms
+        self.scenario_item = item
+
+    def started(self, case_start):
+        pass
+
+    def close(self):
+        pass
+
+
+class OwnerWindow:
+    """A real window of another process under Wine (tests/support/owner_window.cpp)."""
+
+    def __init__(self, target, owner):
+        self.owner = owner
+        self.scenario_item = None
+        self.timer = None
+        self.process = subprocess.Popen(
+            target.command(target.owner_program, [str(edge) for edge in owner.rect]),
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
+        line = _read_line(self.process.stdout, deadline=time.monotonic() + 15)
+        if not line.strip().isdigit():
+            self.close()
+            raise CaseFailure("owner window gave no handle: %r, stderr %r" % (line, self.process.stderr.read()))
+        self.handle = int(line)
+
+    def started(self, case_start):
+        if self.owner.close_after_ms is not None:
+            delay = case_start + self.owner.close_after_ms / 1000 - time.monotonic()
+            self.timer = threading.Timer(max(delay, 0), self._send_close)
+            self.timer.start()
+
+    def _send_close(self):
+        try:
+            self.process.stdin.write(b"close\n")
+            self.process.stdin.flush()
+        except (BrokenPipeError, ValueError):
+            pass
+
+    def close(self):
+        if self.timer:
+            self.timer.cancel()
+            self.timer.join()
+        try:
+            self.process.stdin.close()
+        except BrokenPipeError:
+            pass
+        try:
+            self.process.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait()
+        self.process.stdout.close()
+        self.process.stderr.close()
+
+
+def _read_line(stream, deadline) -> bytes:
+    line = b""
+    while not line.endswith(b"\n"):
+        remaining = deadline - time.monotonic()
+        if remaining <= 0 or not select.select([stream], [], [], remaining)[0]:
+            break
+        byte = os.read(stream.fileno(), 1)
+        if not byte:
+            break
+        line += byte
+    return line
+
+
+def strict_json_object(text: bytes):
+    """Exactly one JSON object: UTF-8, nothing before or after it, no duplicate
+    members, no NaN or Infinity."""
+
+    def no_duplicates(pairs):
+        keys = [key for key, _ in pairs]
+        if len(keys) != len(set(keys)):
+            raise ValueError("duplicate member")
+        return dict(pairs)
+
+    def no_constant(name):
+        raise ValueError("not JSON: %s" % name)
+
+    decoded = text.decode("utf-8")
+    decoder = json.JSONDecoder(object_pairs_hook=no_duplicates, parse_constant=no_constant)
+    value, end = decoder.raw_decode(decoded)
+    if end != len(decoded):
+        raise ValueError("bytes after the object: %r" % decoded[end:])
+    if not isinstance(value, dict):
+        raise ValueError("not an object")
+    return value
+
+
+def read_trace(path: Path):
+    if not path.exists():
+        return []
+    records = []
+    for number, line in enumerate(path.read_bytes().split(b"\n")[:-1], 1):
+        try:
+            records.append(strict_json_object(line))
+        except ValueError as error:
+            raise CaseFailure("trace line %d is no JSON object (%s): %r" % (number, error, line))
+    return records
+
+
+def run_case(case, target, scratch: Path):
+    environment = dict(os.environ)
+    environment.pop("STORE_BRIDGE_SIM", None)
+    environment.pop("STORE_BRIDGE_SIM_TRACE", None)
+    environment.update(case.env)
+    scenario = [case.sim] if case.sim is not None else []
+    trace_path = Path(tempfile.mkdtemp(dir=scratch)) / "trace.jsonl"
+    if case.trace:
+        environment["STORE_BRIDGE_SIM_TRACE"] = target.file_name(trace_path)
+
+    owner = target.open_owner(case.owner) if case.owner else None
+    try:
+        args = list(case.args)
+        if owner:
+            args = [arg.replace(OWNER, str(owner.handle)) if isinstance(arg, str) else arg for arg in args]
+            if owner.scenario_item:
+                scenario.append(owner.scenario_item)
+        if scenario:
+            environment["STORE_BRIDGE_SIM"] = ";".join(scenario)
+        program = target.support_program(case.program) if case.program else target.program
+        result = launch(target.command(program, args), environment, case, owner)
+    finally:
+        if owner:
+            owner.close()
+
+    problems = check(case, target, *result)
+    if case.trace and not problems:
+        try:
+            case.trace(read_trace(trace_path), {"owner": owner.handle} if owner else {})
+        except AssertionError as error:
+            problems.append("trace: %s" % error)
+    if problems:
+        raise CaseFailure("; ".join(problems))
+
+
+def launch(command, environment, case, owner):
+    """Runs the bridge once; returns (exit code, stdout, stderr, milliseconds)."""
+    stdout = subprocess.PIPE
+    if case.stdout_closed:
+        read_end, stdout = os.pipe()
+    start = time.monotonic()
+    process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE,
+                               env=environment, start_new_session=True)
+    if case.stdout_closed:
+        os.close(stdout)
+        os.close(read_end)
+    if owner:
+        owner.started(start)
+    try:
+        out, err = process.communicate(timeout=case.time_limit)
+    except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGKILL)
+        process.communicate()
+        raise CaseFailure("still running after %g s, killed" % case.time_limit)
+    milliseconds = (time.monotonic() - start) * 1000
+    return process.returncode, out or b"", err, milliseconds
+
+
+def check(case, target, code, out, err, milliseconds):
+    problems = []
+    expected = case.stdout.resolve(target)
+    if code != case.exit:
+        problems.append("exit code %d, expected %d" % (code, case.exit))
+    if out != expected:
+        problems.append("stdout %r, expected %r" % (out, expected))
+    if err:
+        problems.append("stderr %r" % err)
+    if out:
+        try:
+            strict_json_object(out)
+        except ValueError as error:
+            problems.append("stdout is not one JSON object: %s" % error)
+    if case.min_ms is not None and milliseconds < case.min_ms:
+        problems.append("took %.0f ms, expected at least %d" % (milliseconds, case.min_ms))
+    if case.max_ms is not None and milliseconds > case.max_ms:
+        problems.append("took %.0f ms, expected at most %d" % (milliseconds, case.max_ms))
+    return problems
+
+
+def run_all(target, names):
+    seen = set()
+    for case in CASES:
+        if case.name in seen:
+            sys.exit("run.py: two cases are named %r" % case.name)
+        seen.add(case.name)
+
+    passed = failed = skipped = 0
+    with tempfile.TemporaryDirectory(prefix="store-bridge-blackbox-") as scratch:
+        for case in CASES:
+            if names and not any(name in case.name for name in names):
+                continue
+            if target.name not in case.targets:
+                skipped += 1
+                print("skip  %s (not on %s)" % (case.name, target.name), flush=True)
+                continue
+            try:
+                run_case(case, target, Path(scratch))
+            except CaseFailure as failure:
+                failed += 1
+                print("FAIL  %s: %s" % (case.name, failure), flush=True)
+            else:
+                passed += 1
+                print("ok    %s" % case.name, flush=True)
+    print("%d passed, %d failed" % (passed, failed) + (", %d skipped" % skipped if skipped else ""), flush=True)
+    return 1 if failed else 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--target", choices=[NATIVE, WINDOWS], required=True)
+    parser.add_argument("--build", type=Path, required=True, help="the build folder")
+    parser.add_argument("-k", dest="names", action="append", default=[],
+                        help="run only cases whose name contains this text (repeatable)")
+    options = parser.parse_args()
+    build = options.build.resolve()
+
+    if options.target == WINDOWS:
+        if not os.environ.get("STORE_BRIDGE_WINE_READY"):
+            os.environ["STORE_BRIDGE_WINDOWS_BUILD"] = str(build)
+            os.execv(str(WITH_WINE), [str(WITH_WINE), sys.executable, *sys.argv])
+        registered = Path(os.environ.get("STORE_BRIDGE_WINDOWS_BUILD", "")).resolve()
+        if registered != build:
+            sys.exit("run.py: the Wine environment serves the simulated Store of %s, not of %s"
+                     % (registered, build))
+        target = WindowsTarget(build)
+    else:
+        target = NativeTarget(build)
+
+    if not target.program.exists():
+        sys.exit("run.py: %s does not exist" % target.program)
+    return run_all(target, options.names)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

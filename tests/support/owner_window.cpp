@@ -1,0 +1,49 @@
+// owner-window L T R B: a visible top-level window of another process for the
+// "review <handle>" cases under Wine. Prints the window's handle in decimal and
+// a line break, keeps the window serviced, and destroys it and exits as soon as
+// a line arrives on standard input or standard input closes.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+#include <iostream>
+#include <string>
+#include <thread>
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 5) {
+        std::fputs("usage: owner-window LEFT TOP RIGHT BOTTOM\n", stderr);
+        return 2;
+    }
+    int edges[4];
+    for (int i = 0; i < 4; ++i) edges[i] = static_cast<int>(std::wcstol(argv[i + 1], nullptr, 10));
+    const auto [left, top, right, bottom] = edges;
+
+    HWND window = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, left, top, right - left,
+                                  bottom - top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window) {
+        std::fprintf(stderr, "owner-window: CreateWindowExW failed, error %lu\n", GetLastError());
+        return 1;
+    }
+    std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(window)));
+    std::fflush(stdout);
+
+    // Reading blocks, so it has a thread of its own; the message loop stays on
+    // the window's thread, which alone may destroy the window.
+    const DWORD window_thread = GetCurrentThreadId();
+    std::thread reader([window_thread] {
+        std::string line;
+        std::getline(std::cin, line);
+        PostThreadMessageW(window_thread, WM_QUIT, 0, 0);
+    });
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    DestroyWindow(window);
+    reader.join();
+    return 0;
+}
