@@ -5,6 +5,7 @@
 #include "app/crash_containment.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -65,8 +66,10 @@ namespace {
     contain_crashes();
     allocation_forbidden = true;
     if (fault) {
-        int* volatile target = nullptr;
+        // The last page, not page zero: Wine running as root maps page zero.
+        int* volatile target = reinterpret_cast<int*>(~std::uintptr_t{0xFFF});
         *target = 1;
+        std::_Exit(7); // no fault: the probe would prove nothing
     }
     std::terminate();
 }

@@ -1,0 +1,126 @@
+#include "context.h"
+#include "error_information.h"
+#include "faults.h"
+#include "operation.h"
+#include "text.h"
+#include "window_fields.h"
+#include "../platform/com_object.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+namespace simstore {
+namespace {
+
+// The two interfaces the bridge asks for by name, any other as its IID.
+std::string interface_name(REFIID iid) {
+    if (iid == abi::IInitializeWithWindow::iid) return "IInitializeWithWindow";
+    if (iid == abi::IStoreContext4::iid) return "IStoreContext4";
+    char text[39];
+    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<unsigned>(iid.Data1), iid.Data2, iid.Data3, iid.Data4[0], iid.Data4[1], iid.Data4[2],
+                  iid.Data4[3], iid.Data4[4], iid.Data4[5], iid.Data4[6], iid.Data4[7]);
+    return text;
+}
+
+class store_context final : public com_object<store_context, abi::IStoreContext, abi::IStoreContext4,
+                                              abi::IInitializeWithWindow, IAgileObject> {
+public:
+    explicit store_context(shared_simulation simulation) : simulation_(std::move(simulation)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        simulation_->log.record("QueryInterface", "context",
+                                [&](trace_line& line) { line.text("interface", interface_name(iid)); });
+        if (iid == abi::IInitializeWithWindow::iid && simulation_->settings.bind_missing) {
+            if (object) *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        return com_object::QueryInterface(iid, object);
+    }
+
+    HRESULT STDMETHODCALLTYPE Initialize(HWND window) override {
+        simulation_->log.record("Initialize", "context", [&](trace_line& line) { add_window_fields(line, window); });
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(HSTRING store_id, abi::IPurchaseOperation** operation) override {
+        simulation_->log.record("RequestPurchaseAsync", "context", [&](trace_line& line) {
+            UINT32 length = 0;
+            const WCHAR* text = WindowsGetStringRawBuffer(store_id, &length);
+            line.text("storeId", utf8_of(wide_view(text, length)));
+        });
+        return request(operation);
+    }
+
+    HRESULT STDMETHODCALLTYPE RequestRateAndReviewAppAsync(abi::IReviewOperation** operation) override {
+        simulation_->log.record("RequestRateAndReviewAppAsync", "context");
+        return request(operation);
+    }
+
+    // Nothing else of the Store is simulated.
+    HRESULT STDMETHODCALLTYPE get_User(IInspectable**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE add_OfflineLicensesChanged(IUnknown*, INT64*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE remove_OfflineLicensesChanged(INT64) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCustomerPurchaseIdAsync(HSTRING, HSTRING, IInspectable**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetCustomerCollectionsIdAsync(HSTRING, HSTRING, IInspectable**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetAppLicenseAsync(IInspectable**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetStoreProductForCurrentAppAsync(IInspectable**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetStoreProductsAsync(IInspectable*, IInspectable*, IInspectable**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsAsync(IInspectable*, IInspectable**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsWithPagingAsync(IInspectable*, UINT32,
+                                                                        IInspectable**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetUserCollectionAsync(IInspectable*, IInspectable**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetUserCollectionWithPagingAsync(IInspectable*, UINT32, IInspectable**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING, UINT32, GUID, IInspectable**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING, IInspectable**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AcquireStoreLicenseForOptionalPackageAsync(IInspectable*, IInspectable**) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetInstallOrderForAssociatedStoreQueueItemsAsync(IInspectable*, IInspectable**) override {
+        return E_NOTIMPL;
+    }
+
+private:
+    // Both requests: the scenario's faults of the request call, then its outcome.
+    template <class Result>
+    HRESULT request(abi::IAsyncOperation<Result>** operation) {
+        *operation = nullptr;
+        const scenario& settings = simulation_->settings;
+        switch (settings.crash) {
+        case crash_kind::main: write_through_bad_pointer(); break;
+        case crash_kind::language_exception: raise_uncaught_language_exception(); break;
+        case crash_kind::abort: std::abort();
+        default: break;
+        }
+        if (settings.request < 0) return injected_failure(settings.request, settings.error);
+        if (settings.request_gives_none) return S_OK;
+        return start_operation(simulation_, operation);
+    }
+
+    const shared_simulation simulation_;
+};
+
+} // namespace
+
+HRESULT create_context(const shared_simulation& simulation, abi::IStoreContext** context) {
+    *context = new (std::nothrow) store_context(simulation);
+    return *context ? S_OK : E_OUTOFMEMORY;
+}
+
+} // namespace simstore

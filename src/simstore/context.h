@@ -1,0 +1,11 @@
+// The default Store context that GetDefault gives.
+#pragma once
+
+#include "simulation.h"
+#include "../store/store_abi.h"
+
+namespace simstore {
+
+HRESULT create_context(const shared_simulation& simulation, abi::IStoreContext** context);
+
+} // namespace simstore

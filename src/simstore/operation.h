@@ -1,0 +1,15 @@
+// The asynchronous operation of a request: it completes on a worker thread
+// after the scenario's delay, or has completed before the request returns.
+#pragma once
+
+#include "simulation.h"
+#include "../store/store_abi.h"
+
+namespace simstore {
+
+// Creates the operation and starts its worker thread, if its scenario needs one;
+// called by the request on the requesting thread.
+template <class Result>
+HRESULT start_operation(const shared_simulation& simulation, abi::IAsyncOperation<Result>** operation);
+
+} // namespace simstore

@@ -1,0 +1,14 @@
+// The result objects that GetResults hands out: a fresh one for every call, so
+// that the bridge holds the only references and its last Release is the
+// object's end.
+#pragma once
+
+#include "simulation.h"
+#include "../store/store_abi.h"
+
+namespace simstore {
+
+HRESULT create_result(const shared_simulation& simulation, abi::IStorePurchaseResult** result);
+HRESULT create_result(const shared_simulation& simulation, abi::IStoreRateAndReviewResult** result);
+
+} // namespace simstore

@@ -1,0 +1,224 @@
+// The scenario language: items "key=value" separated by ';', blanks around an
+// item ignored, empty items skipped. A repeated key replaces the earlier value,
+// except "window" and "post", which add one more each time.
+#include "scenario.h"
+#include "scenario_values.h"
+
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+namespace simstore {
+namespace {
+
+std::vector<std::string_view> split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos) return parts;
+        start = end + 1;
+    }
+}
+
+std::string_view trim_blanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+template <class T>
+bool assign(const std::optional<T>& value, T& field) {
+    if (!value) return false;
+    field = *value;
+    return true;
+}
+
+struct named_value {
+    std::string_view name;
+    INT32 value;
+};
+
+// One of the names, or any 32-bit integer.
+bool assign_status(std::string_view text, std::initializer_list<named_value> names, INT32& field) {
+    for (const named_value& entry : names)
+        if (entry.name == text) return field = entry.value, true;
+    return assign(read_int32(text), field);
+}
+
+std::optional<RECT> read_rect(std::string_view text) {
+    const auto sides = split(text, ',');
+    if (sides.size() != 4) return std::nullopt;
+    const auto left = read_int32(sides[0]), top = read_int32(sides[1]), right = read_int32(sides[2]),
+               bottom = read_int32(sides[3]);
+    if (!left || !top || !right || !bottom) return std::nullopt;
+    return RECT{*left, *top, *right, *bottom};
+}
+
+// HANDLE:L,T,R,B or HANDLE:norect, optionally followed by :close=MS.
+std::optional<declared_window> read_window(std::string_view text) {
+    const auto parts = split(text, ':');
+    if (parts.size() != 2 && parts.size() != 3) return std::nullopt;
+    const auto handle = read_handle(parts[0]);
+    if (!handle) return std::nullopt;
+    declared_window window{reinterpret_cast<HWND>(*handle), std::nullopt, std::nullopt};
+    if (parts[1] != "norect") {
+        window.rect = read_rect(parts[1]);
+        if (!window.rect) return std::nullopt;
+    }
+    if (parts.size() == 3) {
+        constexpr std::string_view close = "close=";
+        if (!parts[2].starts_with(close)) return std::nullopt;
+        window.closes_after_start = read_milliseconds(parts[2].substr(close.size()));
+        if (!window.closes_after_start) return std::nullopt;
+    }
+    return window;
+}
+
+// quit@MS or message@MS.
+std::optional<posted_message> read_post(std::string_view text) {
+    const std::size_t at = text.find('@');
+    if (at == std::string_view::npos) return std::nullopt;
+    const std::string_view kind = text.substr(0, at);
+    if (kind != "quit" && kind != "message") return std::nullopt;
+    const auto after = read_milliseconds(text.substr(at + 1));
+    if (!after) return std::nullopt;
+    return posted_message{kind == "quit", *after};
+}
+
+struct key_rule {
+    std::string_view key;
+    std::string_view expected;
+    bool (*apply)(std::string_view value, scenario& result);
+};
+
+const key_rule rules[] = {
+    {"context", "an HRESULT", [](std::string_view v, scenario& s) { return assign(read_hresult(v), s.context); }},
+    {"bind", "missing",
+     [](std::string_view v, scenario& s) {
+         if (v != "missing") return false;
+         s.bind_missing = true;
+         return true;
+     }},
+    {"request", "an HRESULT or none",
+     [](std::string_view v, scenario& s) {
+         s.request_gives_none = v == "none";
+         if (s.request_gives_none) return s.request = S_OK, true;
+         return assign(read_hresult(v), s.request);
+     }},
+    {"after", "milliseconds, now or never",
+     [](std::string_view v, scenario& s) {
+         if (v == "now") return s.completes = completion::at_creation, true;
+         if (v == "never") return s.completes = completion::never, true;
+         s.completes = completion::after_delay;
+         return assign(read_milliseconds(v), s.after);
+     }},
+    {"async-status", "a 32-bit integer",
+     [](std::string_view v, scenario& s) { return assign(read_int32(v), s.async_status); }},
+    {"results", "an HRESULT or null",
+     [](std::string_view v, scenario& s) {
+         s.results_null = v == "null";
+         if (s.results_null) return s.results = S_OK, true;
+         return assign(read_hresult(v), s.results);
+     }},
+    {"purchase", "Succeeded, AlreadyPurchased, NotPurchased, NetworkError, ServerError or an integer",
+     [](std::string_view v, scenario& s) {
+         return assign_status(v,
+                              {{"Succeeded", 0}, {"AlreadyPurchased", 1}, {"NotPurchased", 2}, {"NetworkError", 3},
+                               {"ServerError", 4}},
+                              s.purchase);
+     }},
+    {"review", "Succeeded, CanceledByUser, NetworkError, Error or an integer",
+     [](std::string_view v, scenario& s) {
+         return assign_status(v, {{"Succeeded", 0}, {"CanceledByUser", 1}, {"NetworkError", 2}, {"Error", 3}},
+                              s.review);
+     }},
+    {"updated", "true, false or an HRESULT",
+     [](std::string_view v, scenario& s) {
+         s.updated_failure = S_OK;
+         if (v == "true" || v == "false") return s.updated = v == "true", true;
+         return assign(read_hresult(v), s.updated_failure);
+     }},
+    {"status", "an HRESULT", [](std::string_view v, scenario& s) { return assign(read_hresult(v), s.status); }},
+    {"description", "percent-encoded text",
+     [](std::string_view v, scenario& s) {
+         s.error.description = read_text(v);
+         return s.error.description.has_value();
+     }},
+    {"restricted", "percent-encoded text",
+     [](std::string_view v, scenario& s) {
+         s.error.restricted = read_text(v);
+         return s.error.restricted.has_value();
+     }},
+    {"reported", "an HRESULT",
+     [](std::string_view v, scenario& s) {
+         s.error.reported = read_hresult(v);
+         return s.error.reported.has_value();
+     }},
+    {"details", "an HRESULT, 0, S_OK or S_FALSE",
+     [](std::string_view v, scenario& s) {
+         if (v == "0" || v == "S_OK") return s.error.details = S_OK, true;
+         if (v == "S_FALSE") return s.error.details = S_FALSE, true;
+         return assign(read_hresult(v), s.error.details);
+     }},
+    {"window", "HANDLE:L,T,R,B or HANDLE:norect, optionally followed by :close=MS",
+     [](std::string_view v, scenario& s) {
+         const auto window = read_window(v);
+         if (window) s.windows.push_back(*window);
+         return window.has_value();
+     }},
+    {"post", "quit@MS or message@MS",
+     [](std::string_view v, scenario& s) {
+         const auto post = read_post(v);
+         if (post) s.posts.push_back(*post);
+         return post.has_value();
+     }},
+    {"apartment", "an HRESULT", [](std::string_view v, scenario& s) { return assign(read_hresult(v), s.apartment); }},
+    {"anchor", "fail",
+     [](std::string_view v, scenario& s) {
+         if (v != "fail") return false;
+         s.anchor_fails = true;
+         return true;
+     }},
+    {"event", "fail",
+     [](std::string_view v, scenario& s) {
+         if (v != "fail") return false;
+         s.event_fails = true;
+         return true;
+     }},
+    {"crash", "worker, main, throw, release, twice or abort",
+     [](std::string_view v, scenario& s) {
+         constexpr std::pair<std::string_view, crash_kind> kinds[] = {
+             {"worker", crash_kind::worker},   {"main", crash_kind::main},   {"throw", crash_kind::language_exception},
+             {"release", crash_kind::release}, {"twice", crash_kind::twice}, {"abort", crash_kind::abort}};
+         for (const auto& [name, kind] : kinds)
+             if (name == v) return s.crash = kind, true;
+         return false;
+     }},
+};
+
+scenario_error bad_item(std::string_view item, std::string_view problem) {
+    return {"bad scenario item \"" + std::string(item) + "\": " + std::string(problem)};
+}
+
+} // namespace
+
+parsed_scenario parse_scenario(std::string_view text) {
+    scenario result;
+    for (const std::string_view raw_item : split(text, ';')) {
+        const std::string_view item = trim_blanks(raw_item);
+        if (item.empty()) continue;
+        const std::size_t equals = item.find('=');
+        if (equals == std::string_view::npos) return bad_item(item, "expected key=value");
+        const std::string_view key = item.substr(0, equals);
+        const key_rule* rule = nullptr;
+        for (const key_rule& candidate : rules)
+            if (candidate.key == key) rule = &candidate;
+        if (!rule) return bad_item(item, "unknown key");
+        if (!rule->apply(item.substr(equals + 1), result))
+            return bad_item(item, "expected " + std::string(rule->expected));
+    }
+    return result;
+}
+
+} // namespace simstore

@@ -1,0 +1,29 @@
+// Readers of the single values a scenario item can hold. Each gives nothing for
+// text that is not exactly such a value.
+#pragma once
+
+#include "../platform/win.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace simstore {
+
+// 0x8XXXXXXX (eight hex digits, negative) or one of the names this program meets.
+std::optional<HRESULT> read_hresult(std::string_view text);
+
+// Decimal, optionally negative, within 32 bits.
+std::optional<INT32> read_int32(std::string_view text);
+
+// Decimal digits only, up to 2^31 - 1.
+std::optional<std::chrono::milliseconds> read_milliseconds(std::string_view text);
+
+// Decimal digits only, not zero, within a pointer.
+std::optional<std::uintptr_t> read_handle(std::string_view text);
+
+// Percent-encoded UTF-8, decoded to UTF-16; invalid UTF-8 becomes U+FFFD.
+std::optional<wide_string> read_text(std::string_view text);
+
+} // namespace simstore
