@@ -7,16 +7,16 @@
 
 namespace {
 
-com_ptr<abi::IRestrictedErrorInfo> restricted_info_of(IErrorInfo* info) {
-    com_ptr<abi::IRestrictedErrorInfo> restricted;
-    if (info) query(info, abi::IID_IRestrictedErrorInfo, restricted);
+com_ptr<winabi::IRestrictedErrorInfo> restricted_info_of(IErrorInfo* info) {
+    com_ptr<winabi::IRestrictedErrorInfo> restricted;
+    if (info) query(info, winabi::IID_IRestrictedErrorInfo, restricted);
     return restricted;
 }
 
 // The thread's error information for this failure. Plain error information is
 // turned into restricted information by originating the error anew with its
 // description. No result is examined: capturing never fails.
-com_ptr<abi::IRestrictedErrorInfo> capture_error_info(HRESULT code) {
+com_ptr<winabi::IRestrictedErrorInfo> capture_error_info(HRESULT code) {
     com_ptr<IErrorInfo> info;
     GetErrorInfo(0, info.put());
     if (auto restricted = restricted_info_of(info.get())) return restricted;
@@ -34,7 +34,7 @@ com_ptr<abi::IRestrictedErrorInfo> capture_error_info(HRESULT code) {
 }
 
 template <class Failure>
-[[noreturn]] void raise(HRESULT code, com_ptr<abi::IRestrictedErrorInfo> info) {
+[[noreturn]] void raise(HRESULT code, com_ptr<winabi::IRestrictedErrorInfo> info) {
     throw Failure(code, std::move(info));
 }
 
@@ -55,7 +55,7 @@ wide_string system_text(HRESULT code) {
 
 void raise_platform_failure(HRESULT code) {
     if (code == E_OUTOFMEMORY) throw std::bad_alloc();
-    com_ptr<abi::IRestrictedErrorInfo> info = capture_error_info(code);
+    com_ptr<winabi::IRestrictedErrorInfo> info = capture_error_info(code);
     switch (code) {
     case E_ACCESSDENIED: raise<access_denied>(code, std::move(info));
     case RPC_E_WRONG_THREAD: raise<wrong_thread>(code, std::move(info));
@@ -75,7 +75,7 @@ void raise_platform_failure(HRESULT code) {
 }
 
 wide_string platform_failure_message(const platform_failure& failure) {
-    if (abi::IRestrictedErrorInfo* info = failure.info()) {
+    if (winabi::IRestrictedErrorInfo* info = failure.info()) {
         unique_bstr description, restricted, capability;
         HRESULT reported = S_OK;
         const HRESULT details = info->GetErrorDetails(description.put(), &reported, restricted.put(), capability.put());

@@ -13,16 +13,16 @@
 // take it by accident.
 class platform_failure {
 public:
-    platform_failure(HRESULT code, com_ptr<abi::IRestrictedErrorInfo> info) noexcept
+    platform_failure(HRESULT code, com_ptr<winabi::IRestrictedErrorInfo> info) noexcept
         : code_(code), info_(std::move(info)) {}
     virtual ~platform_failure() = default;
 
     HRESULT code() const noexcept { return code_; }
-    abi::IRestrictedErrorInfo* info() const noexcept { return info_.get(); }
+    winabi::IRestrictedErrorInfo* info() const noexcept { return info_.get(); }
 
 private:
     HRESULT code_;
-    com_ptr<abi::IRestrictedErrorInfo> info_;
+    com_ptr<winabi::IRestrictedErrorInfo> info_;
 };
 
 // The specific kinds add nothing but their type.

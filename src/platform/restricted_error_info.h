@@ -5,7 +5,7 @@
 
 #include "win.h"
 
-namespace abi {
+namespace winabi {
 
 struct IRestrictedErrorInfo : IUnknown {
     static constexpr IID iid = {0x82BA7092, 0x4C88, 0x427D, {0xA7, 0xBC, 0x16, 0xDD, 0x93, 0xFE, 0xB6, 0x7E}};
@@ -20,4 +20,4 @@ protected:
 
 inline constexpr const IID& IID_IRestrictedErrorInfo = IRestrictedErrorInfo::iid;
 
-} // namespace abi
+} // namespace winabi

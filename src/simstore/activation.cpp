@@ -12,7 +12,7 @@ namespace simstore {
 namespace {
 
 class store_context_factory final
-    : public com_object<store_context_factory, IActivationFactory, abi::IStoreContextStatics, IAgileObject> {
+    : public com_object<store_context_factory, IActivationFactory, winabi::IStoreContextStatics, IAgileObject> {
 public:
     explicit store_context_factory(shared_simulation simulation) : simulation_(std::move(simulation)) {}
 
@@ -21,14 +21,14 @@ public:
         return E_NOTIMPL;
     }
 
-    HRESULT STDMETHODCALLTYPE GetDefault(abi::IStoreContext** context) override {
+    HRESULT STDMETHODCALLTYPE GetDefault(winabi::IStoreContext** context) override {
         simulation_->log.record("GetDefault", "factory");
         *context = nullptr;
         const scenario& settings = simulation_->settings;
         if (settings.context < 0) return injected_failure(settings.context, settings.error);
         return create_context(simulation_, context);
     }
-    HRESULT STDMETHODCALLTYPE GetForUser(IInspectable*, abi::IStoreContext** context) override {
+    HRESULT STDMETHODCALLTYPE GetForUser(IInspectable*, winabi::IStoreContext** context) override {
         *context = nullptr;
         return E_NOTIMPL;
     }
@@ -40,7 +40,7 @@ private:
 bool names_store_context(HSTRING class_id) {
     UINT32 length = 0;
     const WCHAR* text = WindowsGetStringRawBuffer(class_id, &length);
-    return wide_view(text, length) == abi::store_context_class;
+    return wide_view(text, length) == winabi::store_context_class;
 }
 
 } // namespace

@@ -16,8 +16,8 @@ namespace {
 
 // The two interfaces the bridge asks for by name, any other as its IID.
 std::string interface_name(REFIID iid) {
-    if (iid == abi::IInitializeWithWindow::iid) return "IInitializeWithWindow";
-    if (iid == abi::IStoreContext4::iid) return "IStoreContext4";
+    if (iid == winabi::IInitializeWithWindow::iid) return "IInitializeWithWindow";
+    if (iid == winabi::IStoreContext4::iid) return "IStoreContext4";
     char text[39];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
                   static_cast<unsigned>(iid.Data1), iid.Data2, iid.Data3, iid.Data4[0], iid.Data4[1], iid.Data4[2],
@@ -25,15 +25,15 @@ std::string interface_name(REFIID iid) {
     return text;
 }
 
-class store_context final : public com_object<store_context, abi::IStoreContext, abi::IStoreContext4,
-                                              abi::IInitializeWithWindow, IAgileObject> {
+class store_context final : public com_object<store_context, winabi::IStoreContext, winabi::IStoreContext4,
+                                              winabi::IInitializeWithWindow, IAgileObject> {
 public:
     explicit store_context(shared_simulation simulation) : simulation_(std::move(simulation)) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         simulation_->log.record("QueryInterface", "context",
                                 [&](trace_line& line) { line.text("interface", interface_name(iid)); });
-        if (iid == abi::IInitializeWithWindow::iid && simulation_->settings.bind_missing) {
+        if (iid == winabi::IInitializeWithWindow::iid && simulation_->settings.bind_missing) {
             if (object) *object = nullptr;
             return E_NOINTERFACE;
         }
@@ -45,7 +45,7 @@ public:
         return S_OK;
     }
 
-    HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(HSTRING store_id, abi::IPurchaseOperation** operation) override {
+    HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(HSTRING store_id, winabi::IPurchaseOperation** operation) override {
         simulation_->log.record("RequestPurchaseAsync", "context", [&](trace_line& line) {
             UINT32 length = 0;
             const WCHAR* text = WindowsGetStringRawBuffer(store_id, &length);
@@ -54,7 +54,7 @@ public:
         return request(operation);
     }
 
-    HRESULT STDMETHODCALLTYPE RequestRateAndReviewAppAsync(abi::IReviewOperation** operation) override {
+    HRESULT STDMETHODCALLTYPE RequestRateAndReviewAppAsync(winabi::IReviewOperation** operation) override {
         simulation_->log.record("RequestRateAndReviewAppAsync", "context");
         return request(operation);
     }
@@ -99,7 +99,7 @@ public:
 private:
     // Both requests: the scenario's faults of the request call, then its outcome.
     template <class Result>
-    HRESULT request(abi::IAsyncOperation<Result>** operation) {
+    HRESULT request(winabi::IAsyncOperation<Result>** operation) {
         *operation = nullptr;
         const scenario& settings = simulation_->settings;
         switch (settings.crash) {
@@ -118,7 +118,7 @@ private:
 
 } // namespace
 
-HRESULT create_context(const shared_simulation& simulation, abi::IStoreContext** context) {
+HRESULT create_context(const shared_simulation& simulation, winabi::IStoreContext** context) {
     *context = new (std::nothrow) store_context(simulation);
     return *context ? S_OK : E_OUTOFMEMORY;
 }

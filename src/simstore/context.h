@@ -6,6 +6,6 @@
 
 namespace simstore {
 
-HRESULT create_context(const shared_simulation& simulation, abi::IStoreContext** context);
+HRESULT create_context(const shared_simulation& simulation, winabi::IStoreContext** context);
 
 } // namespace simstore

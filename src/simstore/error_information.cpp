@@ -14,12 +14,12 @@ BSTR copy_or_null(const std::optional<wide_string>& text) {
 
 // With a restricted description it is restricted error information; with only
 // a description, plain COM error information that refuses IRestrictedErrorInfo.
-class injected_error_info final : public com_object<injected_error_info, IErrorInfo, abi::IRestrictedErrorInfo> {
+class injected_error_info final : public com_object<injected_error_info, IErrorInfo, winabi::IRestrictedErrorInfo> {
 public:
     injected_error_info(HRESULT code, const error_settings& settings) : code_(code), settings_(settings) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid == abi::IID_IRestrictedErrorInfo && !settings_.restricted) {
+        if (iid == winabi::IID_IRestrictedErrorInfo && !settings_.restricted) {
             if (object) *object = nullptr;
             return E_NOINTERFACE;
         }

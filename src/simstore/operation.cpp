@@ -68,8 +68,8 @@ void sleep_until_reached(steady_clock::time_point deadline) {
 
 template <class Result>
 class store_operation final
-    : public com_object<store_operation<Result>, abi::IAsyncOperation<Result>, abi::IAsyncInfo, IAgileObject> {
-    using handler = abi::IAsyncOperationCompletedHandler<Result>;
+    : public com_object<store_operation<Result>, winabi::IAsyncOperation<Result>, winabi::IAsyncInfo, IAgileObject> {
+    using handler = winabi::IAsyncOperationCompletedHandler<Result>;
 
 public:
     explicit store_operation(shared_simulation simulation)
@@ -120,10 +120,10 @@ public:
         return create_result(simulation_, results);
     }
 
-    HRESULT STDMETHODCALLTYPE get_Status(abi::AsyncStatus* status) override {
+    HRESULT STDMETHODCALLTYPE get_Status(winabi::AsyncStatus* status) override {
         simulation_->log.record("get_Status", "operation");
         const std::lock_guard hold(lock_);
-        *status = completed_ ? final_status() : static_cast<abi::AsyncStatus>(simulation_->settings.async_status);
+        *status = completed_ ? final_status() : static_cast<winabi::AsyncStatus>(simulation_->settings.async_status);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_Id(UINT32*) override { return E_NOTIMPL; }
@@ -137,8 +137,8 @@ private:
         return com_ptr<store_operation>::attach(this);
     }
 
-    abi::AsyncStatus final_status() const {
-        return simulation_->settings.results < 0 ? abi::AsyncStatus::Error : abi::AsyncStatus::Completed;
+    winabi::AsyncStatus final_status() const {
+        return simulation_->settings.results < 0 ? winabi::AsyncStatus::Error : winabi::AsyncStatus::Completed;
     }
 
     void complete() {
@@ -184,7 +184,7 @@ private:
 } // namespace
 
 template <class Result>
-HRESULT start_operation(const shared_simulation& simulation, abi::IAsyncOperation<Result>** operation) {
+HRESULT start_operation(const shared_simulation& simulation, winabi::IAsyncOperation<Result>** operation) {
     *operation = nullptr;
     auto* created = new (std::nothrow) store_operation<Result>(simulation);
     if (!created) return E_OUTOFMEMORY;
@@ -195,7 +195,7 @@ HRESULT start_operation(const shared_simulation& simulation, abi::IAsyncOperatio
     return S_OK;
 }
 
-template HRESULT start_operation(const shared_simulation&, abi::IPurchaseOperation**);
-template HRESULT start_operation(const shared_simulation&, abi::IReviewOperation**);
+template HRESULT start_operation(const shared_simulation&, winabi::IPurchaseOperation**);
+template HRESULT start_operation(const shared_simulation&, winabi::IReviewOperation**);
 
 } // namespace simstore

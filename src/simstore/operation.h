@@ -10,6 +10,6 @@ namespace simstore {
 // Creates the operation and starts its worker thread, if its scenario needs one;
 // called by the request on the requesting thread.
 template <class Result>
-HRESULT start_operation(const shared_simulation& simulation, abi::IAsyncOperation<Result>** operation);
+HRESULT start_operation(const shared_simulation& simulation, winabi::IAsyncOperation<Result>** operation);
 
 } // namespace simstore

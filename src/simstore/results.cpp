@@ -14,16 +14,16 @@ void result_released(simulation& simulation) {
     if (simulation.settings.crash == crash_kind::release) write_through_bad_pointer();
 }
 
-class purchase_result final : public com_object<purchase_result, abi::IStorePurchaseResult, IAgileObject> {
+class purchase_result final : public com_object<purchase_result, winabi::IStorePurchaseResult, IAgileObject> {
 public:
     explicit purchase_result(shared_simulation simulation) : simulation_(std::move(simulation)) {}
     ~purchase_result() { result_released(*simulation_); }
 
-    HRESULT STDMETHODCALLTYPE get_Status(abi::StorePurchaseStatus* value) override {
+    HRESULT STDMETHODCALLTYPE get_Status(winabi::StorePurchaseStatus* value) override {
         simulation_->log.record("get_Status", "result");
         const scenario& settings = simulation_->settings;
         if (settings.status < 0) return injected_failure(settings.status, settings.error);
-        *value = static_cast<abi::StorePurchaseStatus>(settings.purchase);
+        *value = static_cast<winabi::StorePurchaseStatus>(settings.purchase);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_ExtendedError(HRESULT* value) override {
@@ -35,7 +35,7 @@ private:
     const shared_simulation simulation_;
 };
 
-class review_result final : public com_object<review_result, abi::IStoreRateAndReviewResult, IAgileObject> {
+class review_result final : public com_object<review_result, winabi::IStoreRateAndReviewResult, IAgileObject> {
 public:
     explicit review_result(shared_simulation simulation) : simulation_(std::move(simulation)) {}
     ~review_result() { result_released(*simulation_); }
@@ -55,11 +55,11 @@ public:
         *value = settings.updated;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_Status(abi::StoreRateAndReviewStatus* value) override {
+    HRESULT STDMETHODCALLTYPE get_Status(winabi::StoreRateAndReviewStatus* value) override {
         simulation_->log.record("get_Status", "result");
         const scenario& settings = simulation_->settings;
         if (settings.status < 0) return injected_failure(settings.status, settings.error);
-        *value = static_cast<abi::StoreRateAndReviewStatus>(settings.review);
+        *value = static_cast<winabi::StoreRateAndReviewStatus>(settings.review);
         return S_OK;
     }
 
@@ -75,11 +75,11 @@ HRESULT create(const shared_simulation& simulation, Interface** result) {
 
 } // namespace
 
-HRESULT create_result(const shared_simulation& simulation, abi::IStorePurchaseResult** result) {
+HRESULT create_result(const shared_simulation& simulation, winabi::IStorePurchaseResult** result) {
     return create<purchase_result>(simulation, result);
 }
 
-HRESULT create_result(const shared_simulation& simulation, abi::IStoreRateAndReviewResult** result) {
+HRESULT create_result(const shared_simulation& simulation, winabi::IStoreRateAndReviewResult** result) {
     return create<review_result>(simulation, result);
 }
 

@@ -8,7 +8,7 @@
 
 namespace simstore {
 
-HRESULT create_result(const shared_simulation& simulation, abi::IStorePurchaseResult** result);
-HRESULT create_result(const shared_simulation& simulation, abi::IStoreRateAndReviewResult** result);
+HRESULT create_result(const shared_simulation& simulation, winabi::IStorePurchaseResult** result);
+HRESULT create_result(const shared_simulation& simulation, winabi::IStoreRateAndReviewResult** result);
 
 } // namespace simstore

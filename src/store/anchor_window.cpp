@@ -24,9 +24,9 @@ HWND create_review_anchor(HWND owner, POINT position) {
     return anchor;
 }
 
-void bind_anchor(abi::IStoreContext* context, HWND anchor) {
-    com_ptr<abi::IInitializeWithWindow> binding;
-    check_hresult(query(context, abi::IInitializeWithWindow::iid, binding));
+void bind_anchor(winabi::IStoreContext* context, HWND anchor) {
+    com_ptr<winabi::IInitializeWithWindow> binding;
+    check_hresult(query(context, winabi::IInitializeWithWindow::iid, binding));
     binding->Initialize(anchor);
 }
 

@@ -13,7 +13,7 @@ HWND create_review_anchor(HWND owner, POINT position);
 
 // Hands the anchor to the Store as the owner of its dialog. Only a context that
 // cannot take a window raises; what Initialize answers changes nothing.
-void bind_anchor(abi::IStoreContext* context, HWND anchor);
+void bind_anchor(winabi::IStoreContext* context, HWND anchor);
 
 void destroy_purchase_anchor(HWND anchor);
 

@@ -15,8 +15,8 @@
 // Outcome offers `slots` (a completion_outcome<Result>) and `wake()`.
 template <class Result, class Outcome>
 class completion_handler final
-    : public com_object<completion_handler<Result, Outcome>, abi::IAsyncOperationCompletedHandler<Result>, IAgileObject> {
-    using base = com_object<completion_handler, abi::IAsyncOperationCompletedHandler<Result>, IAgileObject>;
+    : public com_object<completion_handler<Result, Outcome>, winabi::IAsyncOperationCompletedHandler<Result>, IAgileObject> {
+    using base = com_object<completion_handler, winabi::IAsyncOperationCompletedHandler<Result>, IAgileObject>;
 
 public:
     explicit completion_handler(std::shared_ptr<Outcome> outcome) : outcome_(std::move(outcome)) {
@@ -29,7 +29,7 @@ public:
         return base::QueryInterface(iid, object);
     }
 
-    HRESULT STDMETHODCALLTYPE Invoke(abi::IAsyncOperation<Result>* operation, abi::AsyncStatus) override {
+    HRESULT STDMETHODCALLTYPE Invoke(winabi::IAsyncOperation<Result>* operation, winabi::AsyncStatus) override {
         com_ptr<Result> result;
         std::string text;
         bool fixed_text = false;
@@ -56,8 +56,8 @@ private:
 
 // Creates the handler and gives it to the operation; from then on only the operation holds it.
 template <class Result, class Outcome>
-void complete_into(abi::IAsyncOperation<Result>* operation, std::shared_ptr<Outcome> outcome) {
-    const auto handler = com_ptr<abi::IAsyncOperationCompletedHandler<Result>>::attach(
+void complete_into(winabi::IAsyncOperation<Result>* operation, std::shared_ptr<Outcome> outcome) {
+    const auto handler = com_ptr<winabi::IAsyncOperationCompletedHandler<Result>>::attach(
         new completion_handler<Result, Outcome>(std::move(outcome)));
     set_completed(operation, handler.get());
 }

@@ -9,7 +9,7 @@
 namespace {
 
 struct purchase_outcome {
-    completion_outcome<abi::IStorePurchaseResult> slots;
+    completion_outcome<winabi::IStorePurchaseResult> slots;
     std::atomic<bool> done{false};
     HWND anchor;
     DWORD main_thread;
@@ -26,11 +26,11 @@ struct purchase_outcome {
     bool is_done() const noexcept { return done.load(std::memory_order_acquire); }
 };
 
-std::string_view purchase_status_word(abi::StorePurchaseStatus status) {
+std::string_view purchase_status_word(winabi::StorePurchaseStatus status) {
     switch (status) {
-    case abi::StorePurchaseStatus::Succeeded: return "purchased";
-    case abi::StorePurchaseStatus::AlreadyPurchased: return "alreadyPurchased";
-    case abi::StorePurchaseStatus::NotPurchased: return "cancelled";
+    case winabi::StorePurchaseStatus::Succeeded: return "purchased";
+    case winabi::StorePurchaseStatus::AlreadyPurchased: return "alreadyPurchased";
+    case winabi::StorePurchaseStatus::NotPurchased: return "cancelled";
     default: return "error";
     }
 }
@@ -38,9 +38,9 @@ std::string_view purchase_status_word(abi::StorePurchaseStatus status) {
 // Services the thread's messages (the Store's dialog is owned by the anchor)
 // until the handler has run, or a quit message arrives. The flag is tested only
 // before and after the status query and after each dispatched message.
-void wait_for_purchase(abi::IPurchaseOperation* operation, purchase_outcome& outcome) {
+void wait_for_purchase(winabi::IPurchaseOperation* operation, purchase_outcome& outcome) {
     if (outcome.is_done()) return;
-    if (async_status(operation) != abi::AsyncStatus::Started) outcome.done.store(true, std::memory_order_release);
+    if (async_status(operation) != winabi::AsyncStatus::Started) outcome.done.store(true, std::memory_order_release);
     if (outcome.is_done()) return;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) != 0) {
@@ -53,10 +53,10 @@ void wait_for_purchase(abi::IPurchaseOperation* operation, purchase_outcome& out
 } // namespace
 
 int run_purchase_flow(const wide_string& store_id) {
-    const com_ptr<abi::IStoreContext> context = get_default_store_context();
+    const com_ptr<winabi::IStoreContext> context = get_default_store_context();
     const HWND anchor = create_purchase_anchor();
     bind_anchor(context.get(), anchor);
-    const com_ptr<abi::IPurchaseOperation> operation = request_purchase(context.get(), store_id);
+    const com_ptr<winabi::IPurchaseOperation> operation = request_purchase(context.get(), store_id);
     if (!operation) {
         destroy_purchase_anchor(anchor);
         write_purchase_failure_line("no operation");

@@ -10,24 +10,24 @@
 namespace {
 
 struct review_outcome {
-    completion_outcome<abi::IStoreRateAndReviewResult> slots;
+    completion_outcome<winabi::IStoreRateAndReviewResult> slots;
     HANDLE event;
 
     explicit review_outcome(HANDLE completion_event) : event(completion_event) {}
     void wake() noexcept { SetEvent(event); }
 };
 
-std::string_view review_status_word(abi::StoreRateAndReviewStatus status) {
+std::string_view review_status_word(winabi::StoreRateAndReviewStatus status) {
     switch (status) {
-    case abi::StoreRateAndReviewStatus::Succeeded: return "succeeded";
-    case abi::StoreRateAndReviewStatus::CanceledByUser: return "cancelled";
-    case abi::StoreRateAndReviewStatus::NetworkError: return "network";
+    case winabi::StoreRateAndReviewStatus::Succeeded: return "succeeded";
+    case winabi::StoreRateAndReviewStatus::CanceledByUser: return "cancelled";
+    case winabi::StoreRateAndReviewStatus::NetworkError: return "network";
     default: return "error";
     }
 }
 
 // A failed read counts as "not updated".
-bool was_updated_or_false(abi::IStoreRateAndReviewResult* result) {
+bool was_updated_or_false(winabi::IStoreRateAndReviewResult* result) {
     try {
         return was_updated(result);
     } catch (...) {
@@ -70,11 +70,11 @@ void wait_for_review(HANDLE event, HWND owner) {
 } // namespace
 
 int run_review_flow(const wide_string& argument) {
-    const com_ptr<abi::IStoreContext> context = get_default_store_context();
+    const com_ptr<winabi::IStoreContext> context = get_default_store_context();
     const HWND owner = resolve_owner_window(argument);
     const HWND anchor = create_review_anchor(owner, anchor_position(owner));
     bind_anchor(context.get(), anchor);
-    const com_ptr<abi::IReviewOperation> operation = request_rate_and_review(context.get());
+    const com_ptr<winabi::IReviewOperation> operation = request_rate_and_review(context.get());
     if (!operation) {
         destroy_review_anchor(anchor);
         write_no_operation_line();

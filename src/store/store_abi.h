@@ -5,7 +5,7 @@
 
 #include "../platform/win.h"
 
-namespace abi {
+namespace winabi {
 
 enum class AsyncStatus : INT32 { Started = 0, Completed = 1, Canceled = 2, Error = 3 };
 enum class StorePurchaseStatus : INT32 { Succeeded = 0, AlreadyPurchased = 1, NotPurchased = 2, NetworkError = 3, ServerError = 4 };
@@ -108,4 +108,4 @@ struct IInitializeWithWindow : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Initialize(HWND window) = 0;
 };
 
-} // namespace abi
+} // namespace winabi

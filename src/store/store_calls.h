@@ -5,22 +5,22 @@
 #include "store_abi.h"
 #include "../platform/com_ptr.h"
 
-com_ptr<abi::IStoreContext> get_default_store_context();
+com_ptr<winabi::IStoreContext> get_default_store_context();
 
 // Null when the Store accepts the request but hands back no operation.
-com_ptr<abi::IPurchaseOperation> request_purchase(abi::IStoreContext* context, wide_view store_id);
-com_ptr<abi::IReviewOperation> request_rate_and_review(abi::IStoreContext* context);
+com_ptr<winabi::IPurchaseOperation> request_purchase(winabi::IStoreContext* context, wide_view store_id);
+com_ptr<winabi::IReviewOperation> request_rate_and_review(winabi::IStoreContext* context);
 
 // The handler may run before this returns, when the operation has already ended.
-void set_completed(abi::IPurchaseOperation* operation, abi::IAsyncOperationCompletedHandler<abi::IStorePurchaseResult>* handler);
-void set_completed(abi::IReviewOperation* operation, abi::IAsyncOperationCompletedHandler<abi::IStoreRateAndReviewResult>* handler);
+void set_completed(winabi::IPurchaseOperation* operation, winabi::IAsyncOperationCompletedHandler<winabi::IStorePurchaseResult>* handler);
+void set_completed(winabi::IReviewOperation* operation, winabi::IAsyncOperationCompletedHandler<winabi::IStoreRateAndReviewResult>* handler);
 
-abi::AsyncStatus async_status(IUnknown* operation);
+winabi::AsyncStatus async_status(IUnknown* operation);
 
 // Null when the operation ended without a result object.
 template <class Result>
-com_ptr<Result> get_results(abi::IAsyncOperation<Result>* operation);
+com_ptr<Result> get_results(winabi::IAsyncOperation<Result>* operation);
 
-abi::StorePurchaseStatus purchase_status(abi::IStorePurchaseResult* result);
-abi::StoreRateAndReviewStatus review_status(abi::IStoreRateAndReviewResult* result);
-bool was_updated(abi::IStoreRateAndReviewResult* result);
+winabi::StorePurchaseStatus purchase_status(winabi::IStorePurchaseResult* result);
+winabi::StoreRateAndReviewStatus review_status(winabi::IStoreRateAndReviewResult* result);
+bool was_updated(winabi::IStoreRateAndReviewResult* result);

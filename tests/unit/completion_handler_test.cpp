@@ -22,14 +22,14 @@ struct failing_allocation {
     ~failing_allocation() { allocation_fails = false; }
 };
 
-using abi::IStorePurchaseResult;
+using winabi::IStorePurchaseResult;
 
 class fake_result final : public com_object<fake_result, IStorePurchaseResult> {
 public:
     explicit fake_result(std::atomic<int>& alive) : alive_(alive) { ++alive_; }
     ~fake_result() { --alive_; }
-    HRESULT STDMETHODCALLTYPE get_Status(abi::StorePurchaseStatus* value) override {
-        *value = abi::StorePurchaseStatus::AlreadyPurchased;
+    HRESULT STDMETHODCALLTYPE get_Status(winabi::StorePurchaseStatus* value) override {
+        *value = winabi::StorePurchaseStatus::AlreadyPurchased;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_ExtendedError(HRESULT* value) override { return *value = S_OK, S_OK; }
@@ -39,13 +39,13 @@ private:
 };
 
 // An operation whose GetResults answers as told; never called through anything but the handler.
-class fake_operation final : public com_object<fake_operation, abi::IPurchaseOperation> {
+class fake_operation final : public com_object<fake_operation, winabi::IPurchaseOperation> {
 public:
     fake_operation(HRESULT answer, IStorePurchaseResult* result) : answer_(answer), result_(result) {}
-    HRESULT STDMETHODCALLTYPE put_Completed(abi::IAsyncOperationCompletedHandler<IStorePurchaseResult>*) override {
+    HRESULT STDMETHODCALLTYPE put_Completed(winabi::IAsyncOperationCompletedHandler<IStorePurchaseResult>*) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE get_Completed(abi::IAsyncOperationCompletedHandler<IStorePurchaseResult>**) override {
+    HRESULT STDMETHODCALLTYPE get_Completed(winabi::IAsyncOperationCompletedHandler<IStorePurchaseResult>**) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE GetResults(IStorePurchaseResult** result) override {
@@ -74,7 +74,7 @@ com_ptr<handler> make_handler(const std::shared_ptr<test_outcome>& outcome) {
 
 HRESULT invoke(handler* target, HRESULT answer, IStorePurchaseResult* result) {
     const auto operation = com_ptr<fake_operation>::attach(new fake_operation(answer, result));
-    return target->Invoke(operation.get(), abi::AsyncStatus::Completed);
+    return target->Invoke(operation.get(), winabi::AsyncStatus::Completed);
 }
 
 } // namespace
@@ -104,12 +104,12 @@ TEST(completion_handler, answers_exactly_its_interfaces) {
     };
     const IID other = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
     const row rows[] = {
-        {abi::IAsyncOperationCompletedHandler<IStorePurchaseResult>::iid, S_OK},
+        {winabi::IAsyncOperationCompletedHandler<IStorePurchaseResult>::iid, S_OK},
         {IID_IUnknown, S_OK},
         {IID_IAgileObject, S_OK},
         {IID_IMarshal, S_OK},
         {IID_IInspectable, E_NOINTERFACE},
-        {abi::IAsyncOperationCompletedHandler<abi::IStoreRateAndReviewResult>::iid, E_NOINTERFACE},
+        {winabi::IAsyncOperationCompletedHandler<winabi::IStoreRateAndReviewResult>::iid, E_NOINTERFACE},
         {other, E_NOINTERFACE},
     };
     for (const row& r : rows) {
@@ -163,7 +163,7 @@ TEST(completion_handler, without_memory_for_the_words_records_the_fixed_text_and
     const auto operation = com_ptr<fake_operation>::attach(new fake_operation(E_ACCESSDENIED, nullptr));
     {
         failing_allocation no_memory;
-        EXPECT_EQ(target->Invoke(operation.get(), abi::AsyncStatus::Error), S_OK);
+        EXPECT_EQ(target->Invoke(operation.get(), winabi::AsyncStatus::Error), S_OK);
     }
     EXPECT_EQ(outcome->wakes, 1);
     EXPECT_EQ(outcome->slots.take().failure_text(), "async failure");

@@ -40,7 +40,7 @@ struct restricted_details {
 };
 
 class restricted_error_info final
-    : public com_object<restricted_error_info, IErrorInfo, abi::IRestrictedErrorInfo> {
+    : public com_object<restricted_error_info, IErrorInfo, winabi::IRestrictedErrorInfo> {
 public:
     explicit restricted_error_info(restricted_details details) : details_(std::move(details)) {}
     HRESULT STDMETHODCALLTYPE GetGUID(GUID* guid) override { return *guid = GUID{}, S_OK; }

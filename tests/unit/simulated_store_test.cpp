@@ -28,29 +28,29 @@ void make_hstring(wide_view text, unique_hstring& string) {
     ASSERT_EQ(WindowsCreateString(text.data(), static_cast<UINT32>(text.size()), string.put()), S_OK);
 }
 
-com_ptr<abi::IStoreContextStatics> statics_for(std::string_view scenario, const std::filesystem::path& trace = {}) {
+com_ptr<winabi::IStoreContextStatics> statics_for(std::string_view scenario, const std::filesystem::path& trace = {}) {
     unique_hstring name;
-    make_hstring(abi::store_context_class, name);
+    make_hstring(winabi::store_context_class, name);
     com_ptr<IActivationFactory> factory;
     EXPECT_EQ(simstore::activate_store_context(name.get(), simstore::parse_scenario(scenario), trace, factory.put()),
               S_OK);
-    com_ptr<abi::IStoreContextStatics> statics;
+    com_ptr<winabi::IStoreContextStatics> statics;
     if (factory) {
-        EXPECT_EQ(query(factory.get(), abi::IStoreContextStatics::iid, statics), S_OK);
+        EXPECT_EQ(query(factory.get(), winabi::IStoreContextStatics::iid, statics), S_OK);
     }
     return statics;
 }
 
-com_ptr<abi::IStoreContext> context_for(std::string_view scenario, const std::filesystem::path& trace = {}) {
-    com_ptr<abi::IStoreContext> context;
+com_ptr<winabi::IStoreContext> context_for(std::string_view scenario, const std::filesystem::path& trace = {}) {
+    com_ptr<winabi::IStoreContext> context;
     if (const auto statics = statics_for(scenario, trace)) {
         EXPECT_EQ(statics->GetDefault(context.put()), S_OK);
     }
     return context;
 }
 
-com_ptr<abi::IPurchaseOperation> purchase_for(std::string_view scenario) {
-    com_ptr<abi::IPurchaseOperation> operation;
+com_ptr<winabi::IPurchaseOperation> purchase_for(std::string_view scenario) {
+    com_ptr<winabi::IPurchaseOperation> operation;
     unique_hstring store_id;
     make_hstring(WIDE("9NBLGGH4R315"), store_id);
     if (const auto context = context_for(scenario)) {
@@ -59,11 +59,11 @@ com_ptr<abi::IPurchaseOperation> purchase_for(std::string_view scenario) {
     return operation;
 }
 
-com_ptr<abi::IReviewOperation> review_for(std::string_view scenario) {
-    com_ptr<abi::IReviewOperation> operation;
-    com_ptr<abi::IStoreContext4> context;
+com_ptr<winabi::IReviewOperation> review_for(std::string_view scenario) {
+    com_ptr<winabi::IReviewOperation> operation;
+    com_ptr<winabi::IStoreContext4> context;
     if (const auto base = context_for(scenario)) {
-        EXPECT_EQ(query(base.get(), abi::IStoreContext4::iid, context), S_OK);
+        EXPECT_EQ(query(base.get(), winabi::IStoreContext4::iid, context), S_OK);
     }
     if (context) {
         EXPECT_EQ(context->RequestRateAndReviewAppAsync(operation.put()), S_OK);
@@ -72,10 +72,10 @@ com_ptr<abi::IReviewOperation> review_for(std::string_view scenario) {
 }
 
 template <class Result>
-abi::AsyncStatus status_of(abi::IAsyncOperation<Result>* operation) {
-    com_ptr<abi::IAsyncInfo> info;
-    EXPECT_EQ(query(operation, abi::IAsyncInfo::iid, info), S_OK);
-    auto status = static_cast<abi::AsyncStatus>(-1);
+winabi::AsyncStatus status_of(winabi::IAsyncOperation<Result>* operation) {
+    com_ptr<winabi::IAsyncInfo> info;
+    EXPECT_EQ(query(operation, winabi::IAsyncInfo::iid, info), S_OK);
+    auto status = static_cast<winabi::AsyncStatus>(-1);
     if (info) {
         EXPECT_EQ(info->get_Status(&status), S_OK);
     }
@@ -87,9 +87,9 @@ thread_local bool assigning = false;
 // Counts its calls, remembers where the last one ran, and takes the results there.
 template <class Result>
 class recording_handler final
-    : public com_object<recording_handler<Result>, abi::IAsyncOperationCompletedHandler<Result>, IAgileObject> {
+    : public com_object<recording_handler<Result>, winabi::IAsyncOperationCompletedHandler<Result>, IAgileObject> {
 public:
-    HRESULT STDMETHODCALLTYPE Invoke(abi::IAsyncOperation<Result>* operation, abi::AsyncStatus status) override {
+    HRESULT STDMETHODCALLTYPE Invoke(winabi::IAsyncOperation<Result>* operation, winabi::AsyncStatus status) override {
         com_ptr<Result> result;
         const HRESULT results = operation->GetResults(result.put());
         const std::lock_guard hold(lock_);
@@ -113,7 +113,7 @@ public:
     }
 
     // Valid once a call was seen.
-    abi::AsyncStatus status_ = abi::AsyncStatus::Started;
+    winabi::AsyncStatus status_ = winabi::AsyncStatus::Started;
     std::thread::id thread_;
     bool during_assignment_ = false;
     HRESULT results_ = S_OK;
@@ -131,7 +131,7 @@ com_ptr<recording_handler<Result>> new_handler() {
 }
 
 template <class Result>
-HRESULT assign(abi::IAsyncOperation<Result>* operation, recording_handler<Result>* handler) {
+HRESULT assign(winabi::IAsyncOperation<Result>* operation, recording_handler<Result>* handler) {
     assigning = true;
     const HRESULT hr = operation->put_Completed(handler);
     assigning = false;
@@ -141,18 +141,18 @@ HRESULT assign(abi::IAsyncOperation<Result>* operation, recording_handler<Result
 TEST(simulated_operation, completed_at_creation_calls_the_handler_inside_the_assignment) {
     const auto operation = purchase_for("after=now;purchase=AlreadyPurchased");
     ASSERT_TRUE(operation);
-    EXPECT_EQ(status_of(operation.get()), abi::AsyncStatus::Completed);
+    EXPECT_EQ(status_of(operation.get()), winabi::AsyncStatus::Completed);
 
-    const auto handler = new_handler<abi::IStorePurchaseResult>();
+    const auto handler = new_handler<winabi::IStorePurchaseResult>();
     ASSERT_EQ(assign(operation.get(), handler.get()), S_OK);
     ASSERT_EQ(handler->calls(), 1);
     EXPECT_TRUE(handler->during_assignment_);
     EXPECT_EQ(handler->thread_, std::this_thread::get_id());
-    EXPECT_EQ(handler->status_, abi::AsyncStatus::Completed);
+    EXPECT_EQ(handler->status_, winabi::AsyncStatus::Completed);
     ASSERT_EQ(handler->results_, S_OK);
-    abi::StorePurchaseStatus status{};
+    winabi::StorePurchaseStatus status{};
     ASSERT_EQ(handler->result_->get_Status(&status), S_OK);
-    EXPECT_EQ(status, abi::StorePurchaseStatus::AlreadyPurchased);
+    EXPECT_EQ(status, winabi::StorePurchaseStatus::AlreadyPurchased);
 
     EXPECT_EQ(assign(operation.get(), handler.get()), E_ILLEGAL_DELEGATE_ASSIGNMENT);
     EXPECT_EQ(handler->calls(), 1);
@@ -162,17 +162,17 @@ TEST(simulated_operation, pending_operation_calls_the_handler_on_a_worker_after_
     const auto requested = std::chrono::steady_clock::now();
     const auto operation = purchase_for("after=300;async-status=5");
     ASSERT_TRUE(operation);
-    EXPECT_EQ(status_of(operation.get()), static_cast<abi::AsyncStatus>(5));
+    EXPECT_EQ(status_of(operation.get()), static_cast<winabi::AsyncStatus>(5));
 
-    const auto handler = new_handler<abi::IStorePurchaseResult>();
+    const auto handler = new_handler<winabi::IStorePurchaseResult>();
     ASSERT_EQ(assign(operation.get(), handler.get()), S_OK);
     EXPECT_EQ(handler->calls(), 0);
     ASSERT_TRUE(handler->wait_for_call());
     EXPECT_GE(std::chrono::steady_clock::now() - requested, 300ms);
     EXPECT_NE(handler->thread_, std::this_thread::get_id());
     EXPECT_FALSE(handler->during_assignment_);
-    EXPECT_EQ(handler->status_, abi::AsyncStatus::Completed);
-    EXPECT_EQ(status_of(operation.get()), abi::AsyncStatus::Completed);
+    EXPECT_EQ(handler->status_, winabi::AsyncStatus::Completed);
+    EXPECT_EQ(status_of(operation.get()), winabi::AsyncStatus::Completed);
 
     EXPECT_EQ(assign(operation.get(), handler.get()), E_ILLEGAL_DELEGATE_ASSIGNMENT);
     std::this_thread::sleep_for(50ms);
@@ -183,10 +183,10 @@ TEST(simulated_operation, assignment_after_completion_calls_the_handler_at_once)
     const auto operation = purchase_for("after=0");
     ASSERT_TRUE(operation);
     const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (status_of(operation.get()) == abi::AsyncStatus::Started && std::chrono::steady_clock::now() < deadline)
+    while (status_of(operation.get()) == winabi::AsyncStatus::Started && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(1ms);
 
-    const auto handler = new_handler<abi::IStorePurchaseResult>();
+    const auto handler = new_handler<winabi::IStorePurchaseResult>();
     ASSERT_EQ(assign(operation.get(), handler.get()), S_OK);
     ASSERT_EQ(handler->calls(), 1);
     EXPECT_TRUE(handler->during_assignment_);
@@ -194,11 +194,11 @@ TEST(simulated_operation, assignment_after_completion_calls_the_handler_at_once)
 }
 
 TEST(simulated_operation, racing_completion_and_assignment_call_the_handler_once) {
-    std::vector<com_ptr<recording_handler<abi::IStorePurchaseResult>>> handlers;
+    std::vector<com_ptr<recording_handler<winabi::IStorePurchaseResult>>> handlers;
     for (int i = 0; i < 100; ++i) {
         const auto operation = purchase_for("after=0");
         ASSERT_TRUE(operation);
-        handlers.push_back(new_handler<abi::IStorePurchaseResult>());
+        handlers.push_back(new_handler<winabi::IStorePurchaseResult>());
         ASSERT_EQ(assign(operation.get(), handlers.back().get()), S_OK);
     }
     for (const auto& handler : handlers) ASSERT_TRUE(handler->wait_for_call());
@@ -209,10 +209,10 @@ TEST(simulated_operation, racing_completion_and_assignment_call_the_handler_once
 TEST(simulated_operation, failed_results_complete_with_error) {
     const auto operation = purchase_for("after=now;results=E_ACCESSDENIED");
     ASSERT_TRUE(operation);
-    EXPECT_EQ(status_of(operation.get()), abi::AsyncStatus::Error);
-    const auto handler = new_handler<abi::IStorePurchaseResult>();
+    EXPECT_EQ(status_of(operation.get()), winabi::AsyncStatus::Error);
+    const auto handler = new_handler<winabi::IStorePurchaseResult>();
     ASSERT_EQ(assign(operation.get(), handler.get()), S_OK);
-    EXPECT_EQ(handler->status_, abi::AsyncStatus::Error);
+    EXPECT_EQ(handler->status_, winabi::AsyncStatus::Error);
     EXPECT_EQ(handler->results_, E_ACCESSDENIED);
     EXPECT_FALSE(handler->result_);
 }
@@ -220,37 +220,37 @@ TEST(simulated_operation, failed_results_complete_with_error) {
 TEST(simulated_operation, null_results_succeed_without_an_object) {
     const auto operation = review_for("after=now;results=null");
     ASSERT_TRUE(operation);
-    com_ptr<abi::IStoreRateAndReviewResult> result;
+    com_ptr<winabi::IStoreRateAndReviewResult> result;
     EXPECT_EQ(operation->GetResults(result.put()), S_OK);
     EXPECT_FALSE(result);
-    EXPECT_EQ(status_of(operation.get()), abi::AsyncStatus::Completed);
+    EXPECT_EQ(status_of(operation.get()), winabi::AsyncStatus::Completed);
 }
 
 TEST(simulated_operation, results_are_refused_before_completion) {
     const auto operation = purchase_for("after=never");
     ASSERT_TRUE(operation);
-    com_ptr<abi::IStorePurchaseResult> result;
+    com_ptr<winabi::IStorePurchaseResult> result;
     EXPECT_EQ(operation->GetResults(result.put()), E_ILLEGAL_METHOD_CALL);
 }
 
 TEST(simulated_operation, review_result_reports_the_scenario) {
     const struct {
         const char* scenario;
-        abi::StoreRateAndReviewStatus status;
+        winabi::StoreRateAndReviewStatus status;
         HRESULT updated_result;
         boolean updated;
     } rows[] = {
-        {"after=now", abi::StoreRateAndReviewStatus::Succeeded, S_OK, 0},
-        {"after=now;review=CanceledByUser;updated=true", abi::StoreRateAndReviewStatus::CanceledByUser, S_OK, 1},
-        {"after=now;review=-4;updated=E_FAIL", static_cast<abi::StoreRateAndReviewStatus>(-4), E_FAIL, 7},
+        {"after=now", winabi::StoreRateAndReviewStatus::Succeeded, S_OK, 0},
+        {"after=now;review=CanceledByUser;updated=true", winabi::StoreRateAndReviewStatus::CanceledByUser, S_OK, 1},
+        {"after=now;review=-4;updated=E_FAIL", static_cast<winabi::StoreRateAndReviewStatus>(-4), E_FAIL, 7},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.scenario);
         const auto operation = review_for(row.scenario);
         ASSERT_TRUE(operation);
-        com_ptr<abi::IStoreRateAndReviewResult> result;
+        com_ptr<winabi::IStoreRateAndReviewResult> result;
         ASSERT_EQ(operation->GetResults(result.put()), S_OK);
-        abi::StoreRateAndReviewStatus status{};
+        winabi::StoreRateAndReviewStatus status{};
         EXPECT_EQ(result->get_Status(&status), S_OK);
         EXPECT_EQ(status, row.status);
         boolean updated = 7;
@@ -262,11 +262,11 @@ TEST(simulated_operation, review_result_reports_the_scenario) {
 TEST(simulated_operation, never_completes) {
     const auto operation = purchase_for("after=never;async-status=2");
     ASSERT_TRUE(operation);
-    const auto handler = new_handler<abi::IStorePurchaseResult>();
+    const auto handler = new_handler<winabi::IStorePurchaseResult>();
     ASSERT_EQ(assign(operation.get(), handler.get()), S_OK);
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(handler->calls(), 0);
-    EXPECT_EQ(status_of(operation.get()), abi::AsyncStatus::Canceled);
+    EXPECT_EQ(status_of(operation.get()), winabi::AsyncStatus::Canceled);
 }
 
 TEST(simulated_operation, posts_reach_the_requesting_thread_in_time_order) {
@@ -310,8 +310,8 @@ error_information take_error_information() {
     unique_bstr plain;
     EXPECT_EQ(info->GetDescription(plain.put()), S_OK);
     taken.plain_description = text_of(plain);
-    com_ptr<abi::IRestrictedErrorInfo> restricted;
-    if (query(info.get(), abi::IID_IRestrictedErrorInfo, restricted) != S_OK) return taken;
+    com_ptr<winabi::IRestrictedErrorInfo> restricted;
+    if (query(info.get(), winabi::IID_IRestrictedErrorInfo, restricted) != S_OK) return taken;
     taken.restricted = true;
     unique_bstr description, restricted_description, capability;
     taken.details_result =
@@ -341,7 +341,7 @@ TEST(simulated_error_information, takes_the_shape_the_scenario_gives) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.scenario);
         // Left over from an earlier failure: the next one must replace or clear it.
-        com_ptr<abi::IStoreContext> context;
+        com_ptr<winabi::IStoreContext> context;
         EXPECT_EQ(statics_for("context=E_FAIL;description=stale")->GetDefault(context.put()), E_FAIL);
 
         EXPECT_EQ(statics_for(row.scenario)->GetDefault(context.put()), E_ACCESSDENIED);
@@ -370,34 +370,34 @@ enum class failing_call {
 HRESULT make_call(failing_call call, std::string_view scenario) {
     switch (call) {
     case failing_call::get_default: {
-        com_ptr<abi::IStoreContext> context;
+        com_ptr<winabi::IStoreContext> context;
         return statics_for(scenario)->GetDefault(context.put());
     }
     case failing_call::request_purchase: {
-        com_ptr<abi::IPurchaseOperation> operation;
+        com_ptr<winabi::IPurchaseOperation> operation;
         return context_for(scenario)->RequestPurchaseAsync(nullptr, operation.put());
     }
     case failing_call::request_review: {
-        com_ptr<abi::IStoreContext4> context;
-        EXPECT_EQ(query(context_for(scenario).get(), abi::IStoreContext4::iid, context), S_OK);
-        com_ptr<abi::IReviewOperation> operation;
+        com_ptr<winabi::IStoreContext4> context;
+        EXPECT_EQ(query(context_for(scenario).get(), winabi::IStoreContext4::iid, context), S_OK);
+        com_ptr<winabi::IReviewOperation> operation;
         return context->RequestRateAndReviewAppAsync(operation.put());
     }
     case failing_call::get_results: {
-        com_ptr<abi::IStorePurchaseResult> result;
+        com_ptr<winabi::IStorePurchaseResult> result;
         return purchase_for(scenario)->GetResults(result.put());
     }
     case failing_call::purchase_status: {
-        com_ptr<abi::IStorePurchaseResult> result;
+        com_ptr<winabi::IStorePurchaseResult> result;
         EXPECT_EQ(purchase_for(scenario)->GetResults(result.put()), S_OK);
-        abi::StorePurchaseStatus status{};
+        winabi::StorePurchaseStatus status{};
         return result->get_Status(&status);
     }
     case failing_call::review_status:
     case failing_call::was_updated: {
-        com_ptr<abi::IStoreRateAndReviewResult> result;
+        com_ptr<winabi::IStoreRateAndReviewResult> result;
         EXPECT_EQ(review_for(scenario)->GetResults(result.put()), S_OK);
-        abi::StoreRateAndReviewStatus status{};
+        winabi::StoreRateAndReviewStatus status{};
         boolean updated = 0;
         return call == failing_call::review_status ? result->get_Status(&status) : result->get_WasUpdated(&updated);
     }
@@ -432,7 +432,7 @@ TEST(simulated_error_information, comes_with_every_injected_failure) {
 
 TEST(simulated_activation, refuses_a_bad_scenario_naming_the_item) {
     unique_hstring name;
-    make_hstring(abi::store_context_class, name);
+    make_hstring(winabi::store_context_class, name);
     com_ptr<IActivationFactory> factory;
     EXPECT_EQ(simstore::activate_store_context(name.get(), simstore::parse_scenario("purchase=1;after=soon"), {},
                                                factory.put()),
@@ -455,22 +455,22 @@ TEST(simulated_activation, serves_only_the_store_context) {
 }
 
 TEST(simulated_context, offers_the_window_binding_unless_missing) {
-    com_ptr<abi::IInitializeWithWindow> binding;
-    EXPECT_EQ(query(context_for("").get(), abi::IInitializeWithWindow::iid, binding), S_OK);
+    com_ptr<winabi::IInitializeWithWindow> binding;
+    EXPECT_EQ(query(context_for("").get(), winabi::IInitializeWithWindow::iid, binding), S_OK);
     EXPECT_TRUE(binding);
-    EXPECT_EQ(query(context_for("bind=missing").get(), abi::IInitializeWithWindow::iid, binding), E_NOINTERFACE);
+    EXPECT_EQ(query(context_for("bind=missing").get(), winabi::IInitializeWithWindow::iid, binding), E_NOINTERFACE);
     EXPECT_FALSE(binding);
 }
 
 TEST(simulated_context, request_none_succeeds_without_an_operation) {
     unique_hstring store_id;
     make_hstring(WIDE("x"), store_id);
-    com_ptr<abi::IPurchaseOperation> purchase;
+    com_ptr<winabi::IPurchaseOperation> purchase;
     EXPECT_EQ(context_for("request=none")->RequestPurchaseAsync(store_id.get(), purchase.put()), S_OK);
     EXPECT_FALSE(purchase);
-    com_ptr<abi::IStoreContext4> context;
-    ASSERT_EQ(query(context_for("request=none").get(), abi::IStoreContext4::iid, context), S_OK);
-    com_ptr<abi::IReviewOperation> review;
+    com_ptr<winabi::IStoreContext4> context;
+    ASSERT_EQ(query(context_for("request=none").get(), winabi::IStoreContext4::iid, context), S_OK);
+    com_ptr<winabi::IReviewOperation> review;
     EXPECT_EQ(context->RequestRateAndReviewAppAsync(review.put()), S_OK);
     EXPECT_FALSE(review);
 }
@@ -500,18 +500,18 @@ TEST(simulated_trace, records_each_call_with_its_thread) {
     {
         const auto context = context_for("after=30;purchase=NotPurchased", trace.path());
         ASSERT_TRUE(context);
-        com_ptr<abi::IInitializeWithWindow> binding;
-        ASSERT_EQ(query(context.get(), abi::IInitializeWithWindow::iid, binding), S_OK);
+        com_ptr<winabi::IInitializeWithWindow> binding;
+        ASSERT_EQ(query(context.get(), winabi::IInitializeWithWindow::iid, binding), S_OK);
         EXPECT_EQ(binding->Initialize(nullptr), S_OK);
 
         unique_hstring store_id;
         make_hstring(WIDE("a\"b\\c\n\x01\u00e9"), store_id);
-        com_ptr<abi::IPurchaseOperation> operation;
+        com_ptr<winabi::IPurchaseOperation> operation;
         ASSERT_EQ(context->RequestPurchaseAsync(store_id.get(), operation.put()), S_OK);
-        const auto handler = new_handler<abi::IStorePurchaseResult>();
+        const auto handler = new_handler<winabi::IStorePurchaseResult>();
         ASSERT_EQ(assign(operation.get(), handler.get()), S_OK);
         ASSERT_TRUE(handler->wait_for_call());
-        abi::StorePurchaseStatus status{};
+        winabi::StorePurchaseStatus status{};
         EXPECT_EQ(handler->result_->get_Status(&status), S_OK);
         handler->result_.reset();
     }
@@ -536,8 +536,8 @@ TEST(simulated_trace, describes_the_anchor_window_as_the_system_reports_it) {
     if (!window) GTEST_SKIP() << "no window system here";
     const trace_file trace;
     {
-        com_ptr<abi::IInitializeWithWindow> binding;
-        ASSERT_EQ(query(context_for("", trace.path()).get(), abi::IInitializeWithWindow::iid, binding), S_OK);
+        com_ptr<winabi::IInitializeWithWindow> binding;
+        ASSERT_EQ(query(context_for("", trace.path()).get(), winabi::IInitializeWithWindow::iid, binding), S_OK);
         EXPECT_EQ(binding->Initialize(window), S_OK);
     }
     const std::string expected =

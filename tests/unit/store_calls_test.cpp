@@ -52,14 +52,14 @@ TEST_F(store_calls, purchase_through_activation) {
 
     const auto operation = request_purchase(context.get(), WIDE("9NBLGGH4R315"));
     ASSERT_TRUE(operation);
-    EXPECT_EQ(async_status(operation.get()), abi::AsyncStatus::Started);
+    EXPECT_EQ(async_status(operation.get()), winabi::AsyncStatus::Started);
 
-    const auto outcome = std::make_shared<awaited_outcome<abi::IStorePurchaseResult>>();
+    const auto outcome = std::make_shared<awaited_outcome<winabi::IStorePurchaseResult>>();
     complete_into(operation.get(), outcome);
     const auto taken = outcome->await();
     ASSERT_TRUE(taken.result);
-    EXPECT_EQ(async_status(operation.get()), abi::AsyncStatus::Completed);
-    EXPECT_EQ(purchase_status(taken.result.get()), abi::StorePurchaseStatus::Succeeded);
+    EXPECT_EQ(async_status(operation.get()), winabi::AsyncStatus::Completed);
+    EXPECT_EQ(purchase_status(taken.result.get()), winabi::StorePurchaseStatus::Succeeded);
     EXPECT_EQ(get_results(operation.get()).get() != nullptr, true);
 
     destroy_purchase_anchor(anchor);
@@ -74,11 +74,11 @@ TEST_F(store_calls, rate_and_review_through_activation) {
 
     const auto operation = request_rate_and_review(context.get());
     ASSERT_TRUE(operation);
-    const auto outcome = std::make_shared<awaited_outcome<abi::IStoreRateAndReviewResult>>();
+    const auto outcome = std::make_shared<awaited_outcome<winabi::IStoreRateAndReviewResult>>();
     complete_into(operation.get(), outcome);
     const auto taken = outcome->await();
     ASSERT_TRUE(taken.result);
-    EXPECT_EQ(review_status(taken.result.get()), abi::StoreRateAndReviewStatus::Succeeded);
+    EXPECT_EQ(review_status(taken.result.get()), winabi::StoreRateAndReviewStatus::Succeeded);
     EXPECT_FALSE(was_updated(taken.result.get()));
 
     destroy_review_anchor(anchor);
@@ -90,7 +90,7 @@ TEST_F(store_calls, a_second_completion_handler_is_refused_as_a_platform_failure
     const auto context = get_default_store_context();
     const auto operation = request_purchase(context.get(), WIDE(""));
     ASSERT_TRUE(operation);
-    const auto outcome = std::make_shared<awaited_outcome<abi::IStorePurchaseResult>>();
+    const auto outcome = std::make_shared<awaited_outcome<winabi::IStorePurchaseResult>>();
     complete_into(operation.get(), outcome);
     EXPECT_THROW(complete_into(operation.get(), outcome), illegal_delegate_assignment);
     EXPECT_TRUE(outcome->await().result);

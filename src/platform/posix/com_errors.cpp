@@ -18,7 +18,7 @@ BSTR copy_bstr(const wide_string& text) { return SysAllocStringLen(text.data(), 
 
 // What RoOriginateLanguageException leaves on the thread: the system text as
 // description, the originator's message (if any) as restricted description.
-class originated_error final : public com_object<originated_error, IErrorInfo, abi::IRestrictedErrorInfo> {
+class originated_error final : public com_object<originated_error, IErrorInfo, winabi::IRestrictedErrorInfo> {
 public:
     originated_error(HRESULT code, wide_string description, bool has_message, wide_string message)
         : code_(code), description_(std::move(description)), has_message_(has_message), message_(std::move(message)) {}
