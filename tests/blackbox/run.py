@@ -25,6 +25,7 @@ from pathlib import Path
 
 from case import NATIVE, OWNER, WINDOWS
 from cases import CASES
+from schema import validate_result_line
 
 ROOT = Path(__file__).resolve().parents[2]
 WINE_RUN = ROOT / "scripts" / "wine-run"
@@ -272,9 +273,14 @@ def check(case, target, code, out, err, milliseconds):
         problems.append("stderr %r" % err)
     if out:
         try:
-            strict_json_object(out)
+            line = strict_json_object(out)
         except ValueError as error:
             problems.append("stdout is not one JSON object: %s" % error)
+        else:
+            try:
+                validate_result_line(line)
+            except ValueError as error:
+                problems.append("stdout does not fit the result-line schema: %s" % error)
     if case.min_ms is not None and milliseconds < case.min_ms:
         problems.append("took %.0f ms, expected at least %d" % (milliseconds, case.min_ms))
     if case.max_ms is not None and milliseconds > case.max_ms:

@@ -1,0 +1,34 @@
+'use strict';
+
+// Host side of store-bridge: start it, read its one result line, hand back a
+// typed result. Failure lines are results (status "error", exitCode 1); only a
+// run without a usable line rejects, with a StoreBridgeError.
+const { StoreBridgeError } = require('./lib/errors');
+const { readResultLine } = require('./lib/result-line');
+const { runBridge } = require('./lib/run');
+const { windowArgument } = require('./lib/window-handle');
+
+async function run(command, args, options) {
+  const { executable, env, timeoutMs } = options ?? {};
+  if (typeof executable !== 'string' || executable === '') {
+    throw new TypeError('options.executable must name the store-bridge executable');
+  }
+  const { stdout, exitCode, signal } = await runBridge(executable, [command, ...args], { env, timeoutMs });
+  if (stdout.length === 0) {
+    const end = signal ? `signal ${signal}` : `exit code ${exitCode}`;
+    throw new StoreBridgeError('no-line', `store-bridge ended without a result line (${end})`, { exitCode, signal });
+  }
+  return readResultLine(command, stdout, exitCode);
+}
+
+async function buy(storeId, options) {
+  if (typeof storeId !== 'string') throw new TypeError('storeId must be a string');
+  return run('buy', [storeId], options);
+}
+
+async function review(options) {
+  const handle = windowArgument(options?.window);
+  return run('review', handle === undefined ? [] : [handle], options);
+}
+
+module.exports = { buy, review, StoreBridgeError };
