@@ -1,5 +1,6 @@
 #include "trace.h"
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 
@@ -34,6 +35,10 @@ trace_line::trace_line(std::string_view call, std::string_view object, std::stri
     text("call", call);
     text("object", object);
     text("thread", thread);
+    // When, on the steady clock (CLOCK_MONOTONIC on Linux), so that a benchmark
+    // can time from a call to the process's exit.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    number("us", static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
 }
 
 void trace_line::key(std::string_view name) {

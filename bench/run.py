@@ -1,0 +1,208 @@
+#!/usr/bin/env python3
+"""Prints the bridge's speed, memory and size figures, each against its target.
+
+    bench/run.py [--native DIR] [--windows DIR] [--runs N]
+
+Medians over repeated runs; every comparison is a ratio measured in the same run.
+A figure that misses its target is printed as it is, marked MISSED, with the reason
+where one is known; the script never fails on a figure.
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[1]
+
+
+def run_measured(command, env=None):
+    """Wall seconds and CPU seconds (user + system) of one child."""
+    start = time.perf_counter()
+    process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, env=env)
+    _, _, usage = os.wait4(process.pid, 0)
+    return time.perf_counter() - start, usage.ru_utime + usage.ru_stime
+
+
+def peak_resident_kib(command, env=None):
+    """Through GNU time: a child forked from this interpreter would inherit its high-water mark."""
+    done = subprocess.run(["/usr/bin/time", "-f", "%M", *command], stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, env=env)
+    return int(done.stderr.strip().splitlines()[-1])
+
+
+def scenario(text):
+    env = dict(os.environ)
+    env.pop("STORE_BRIDGE_SIM_TRACE", None)
+    env["STORE_BRIDGE_SIM"] = text
+    return env
+
+
+def completion_to_exit_ms(bridge, args, scratch):
+    trace = scratch / "trace.jsonl"
+    trace.unlink(missing_ok=True)
+    env = scenario("after=300")
+    env["STORE_BRIDGE_SIM_TRACE"] = str(trace)
+    process = subprocess.Popen([bridge, *args], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, env=env)
+    process.wait()
+    exited = time.monotonic()
+    records = [json.loads(line) for line in trace.read_text().splitlines()]
+    completed = next(record["us"] for record in records if record["call"] == "GetResults")
+    return (exited - completed / 1e6) * 1e3
+
+
+def callgrind_instructions(command):
+    done = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=/dev/null", *command],
+                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    found = re.search(r"Collected : (\d+)", done.stderr)
+    if not found:
+        raise RuntimeError("callgrind reported no count: " + done.stderr[-500:])
+    return int(found.group(1))
+
+
+class Report:
+    def __init__(self):
+        self.missed = 0
+
+    def figure(self, name, value, unit, target, met, note=""):
+        verdict = "ok" if met else "MISSED"
+        self.missed += not met
+        print("%-58s %12s %-8s target %-14s %s%s" % (name, value, unit, target, verdict, ("  (" + note + ")") if note else ""),
+              flush=True)
+
+
+def native_figures(report, build, runs, scratch):
+    bridge = str(build / "store-bridge")
+    minimal = scratch / "minimal"
+    subprocess.run(["cc", "-O2", "-o", str(minimal), str(ROOT / "bench" / "minimal.c")], check=True)
+
+    # 1. Instructions of a whole usage run against the yardstick (callgrind counts, repeatable).
+    bridge_count = callgrind_instructions([bridge])
+    minimal_count = callgrind_instructions([str(minimal)])
+    ratio = bridge_count / minimal_count
+    report.figure("instructions, usage run / minimal C program", "%.2f" % ratio, "ratio", "<= 1.5", ratio <= 1.5,
+                  "%d against %d instructions" % (bridge_count, minimal_count))
+
+    # 2. Wall time of a purchase that completes at once, against the yardstick, interleaved.
+    at_once = scenario("after=now")
+    bridge_walls, minimal_walls = [], []
+    for _ in range(runs):
+        bridge_walls.append(run_measured([bridge, "buy", "9NBLGGH4R315"], at_once)[0])
+        minimal_walls.append(run_measured([str(minimal)])[0])
+    ratio = statistics.median(bridge_walls) / statistics.median(minimal_walls)
+    report.figure("wall time, buy after=now / minimal C program", "%.2f" % ratio, "ratio", "<= 2", ratio <= 2,
+                  "medians %.2f ms and %.2f ms" % (statistics.median(bridge_walls) * 1e3,
+                                                  statistics.median(minimal_walls) * 1e3))
+
+    # 3. Peak resident memory of that run.
+    peak = max(peak_resident_kib([bridge, "buy", "9NBLGGH4R315"], at_once) for _ in range(5)) / 1024
+    report.figure("peak resident memory, buy after=now", "%.2f" % peak, "MiB", "<= 4", peak <= 4)
+
+    # 4. From the simulated completion (the Store's GetResults on its worker, from the
+    # trace, on the same monotonic clock) to the process's exit.
+    for flow, args in (("buy", ["buy", "X"]), ("review", ["review"])):
+        lags = [completion_to_exit_ms(bridge, args, scratch) for _ in range(runs)]
+        value = statistics.median(lags)
+        report.figure("completion to exit, %s (median)" % flow, "%.2f" % value, "ms", "<= 2", value <= 2,
+                      "worst %.2f ms" % max(lags))
+
+    # 5. CPU time of each flow during a 10 s dialog: the waits must sleep.
+    for flow, args in (("buy", ["buy", "X"]), ("review", ["review"])):
+        _, cpu = run_measured([bridge, *args], scenario("after=10000"))
+        report.figure("CPU time during a 10 s dialog, %s" % flow, "%.1f" % (cpu * 1e3), "ms", "<= 20", cpu <= 0.02)
+
+    # 6. Owner-closed detection: from the declared close to the exit. The close
+    # times fall at different points of the 500 ms wait, so the worst case shows.
+    late = []
+    for i in range(max(5, runs // 3)):
+        close_ms = 1000 + (i * 137) % 500
+        wall, _ = run_measured([bridge, "review", "4242"],
+                               scenario("after=never;window=4242:0,0,100,100:close=%d" % close_ms))
+        late.append(wall * 1e3 - close_ms)
+    value = statistics.median(late)
+    report.figure("owner closed to exit, portable (median)", "%.0f" % value, "ms", "<= 520", max(late) <= 520,
+                  "worst %.0f ms, which the target bounds" % max(late))
+
+    # 7. Size of the portable executable, stripped.
+    stripped = scratch / "store-bridge"
+    shutil.copy(bridge, stripped)
+    subprocess.run(["strip", str(stripped)], check=True)
+    size = stripped.stat().st_size / 1024
+    report.figure("size of store-bridge, stripped (portable)", "%.0f" % size, "KiB", "report", True)
+
+
+def windows_figures(report, build, runs, scratch):
+    exe = build / "store-bridge.exe"
+    stripped = scratch / "store-bridge.exe"
+    shutil.copy(exe, stripped)
+    subprocess.run(["x86_64-w64-mingw32-strip", str(stripped)], check=True)
+    size = stripped.stat().st_size / 1024
+    report.figure("size of store-bridge.exe, static, stripped", "%.0f" % size, "KiB", "<= 512", size <= 512)
+
+    # Owner-closed detection under Wine with a real window of another process.
+    done = subprocess.run([str(ROOT / "scripts" / "with-wine"), sys.executable, str(Path(__file__).resolve()),
+                           "--wine-owner", str(build), "--runs", str(runs)],
+                          stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    if done.returncode != 0:
+        report.figure("owner closed to exit, Windows under Wine (median)", "n/a", "", "<= 520", False,
+                      "could not measure: " + (done.stderr.strip()[-300:] or "exit %d" % done.returncode))
+        return
+    late = [float(value) for value in done.stdout.split()]
+    value = statistics.median(late)
+    report.figure("owner closed to exit, Windows under Wine (median)", "%.0f" % value, "ms", "<= 520",
+                  max(late) <= 520, "worst %.0f ms, which the target bounds" % max(late))
+
+
+def wine_owner_latencies(build, runs):
+    """Inside with-wine: closes a real owner window and times the bridge's exit."""
+    wine_run = str(ROOT / "scripts" / "wine-run")
+    owner_program = str(build / "tests" / "support" / "owner-window.exe")
+    env = scenario("after=never")
+    for _ in range(max(3, runs // 5)):
+        owner = subprocess.Popen([wine_run, owner_program, "100", "100", "500", "400"], stdin=subprocess.PIPE,
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        handle = owner.stdout.readline().strip().decode()
+        bridge = subprocess.Popen([wine_run, str(build / "store-bridge.exe"), "review", handle],
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+        time.sleep(1.0)
+        closed = time.perf_counter()
+        owner.stdin.write(b"close\n")
+        owner.stdin.flush()
+        bridge.wait(timeout=30)
+        print("%.1f" % ((time.perf_counter() - closed) * 1e3))
+        owner.stdin.close()
+        owner.wait(timeout=30)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--native", type=Path, default=ROOT / "build" / "native")
+    parser.add_argument("--windows", type=Path, default=ROOT / "build" / "windows")
+    parser.add_argument("--runs", type=int, default=31)
+    parser.add_argument("--wine-owner", type=Path, help=argparse.SUPPRESS)
+    options = parser.parse_args()
+    if options.wine_owner:
+        wine_owner_latencies(options.wine_owner.resolve(), options.runs)
+        return 0
+
+    report = Report()
+    with tempfile.TemporaryDirectory(prefix="store-bridge-bench-") as scratch:
+        native_figures(report, options.native.resolve(), options.runs, Path(scratch))
+        if (options.windows / "store-bridge.exe").exists():
+            windows_figures(report, options.windows.resolve(), options.runs, Path(scratch))
+        else:
+            print("no Windows build in %s: Windows figures skipped" % options.windows)
+    print("%d figure(s) missed their target" % report.missed)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
