@@ -2,7 +2,7 @@
 // information calls, so system texts are compared with what FormatMessageW
 // itself returns, never with typed English.
 #include "output/error_text.h"
-#include "platform/com_object.h"
+#include "platform/error_info_object.h"
 #include "platform/hstring.h"
 
 #include <gtest/gtest.h>
@@ -12,25 +12,11 @@
 
 namespace {
 
-BSTR bstr_or_null(const std::optional<wide_string>& text) {
-    return text ? SysAllocStringLen(text->data(), static_cast<UINT>(text->size())) : nullptr;
+void leave_error_info(error_details details) {
+    auto* info = new error_info_object(std::move(details));
+    SetErrorInfo(0, info);
+    info->Release();
 }
-
-class plain_error_info final : public com_object<plain_error_info, IErrorInfo> {
-public:
-    explicit plain_error_info(std::optional<wide_string> description) : description_(std::move(description)) {}
-    HRESULT STDMETHODCALLTYPE GetGUID(GUID* guid) override { return *guid = GUID{}, S_OK; }
-    HRESULT STDMETHODCALLTYPE GetSource(BSTR* source) override { return *source = nullptr, S_OK; }
-    HRESULT STDMETHODCALLTYPE GetDescription(BSTR* description) override {
-        *description = bstr_or_null(description_);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetHelpFile(BSTR* file) override { return *file = nullptr, S_OK; }
-    HRESULT STDMETHODCALLTYPE GetHelpContext(DWORD* context) override { return *context = 0, S_OK; }
-
-private:
-    std::optional<wide_string> description_;
-};
 
 struct restricted_details {
     HRESULT result = S_OK;
@@ -39,37 +25,12 @@ struct restricted_details {
     std::optional<wide_string> restricted;
 };
 
-class restricted_error_info final
-    : public com_object<restricted_error_info, IErrorInfo, winabi::IRestrictedErrorInfo> {
-public:
-    explicit restricted_error_info(restricted_details details) : details_(std::move(details)) {}
-    HRESULT STDMETHODCALLTYPE GetGUID(GUID* guid) override { return *guid = GUID{}, S_OK; }
-    HRESULT STDMETHODCALLTYPE GetSource(BSTR* source) override { return *source = nullptr, S_OK; }
-    HRESULT STDMETHODCALLTYPE GetDescription(BSTR* description) override {
-        *description = bstr_or_null(details_.description);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetHelpFile(BSTR* file) override { return *file = nullptr, S_OK; }
-    HRESULT STDMETHODCALLTYPE GetHelpContext(DWORD* context) override { return *context = 0, S_OK; }
-    HRESULT STDMETHODCALLTYPE GetErrorDetails(BSTR* description, HRESULT* error, BSTR* restricted,
-                                              BSTR* capability) override {
-        *description = bstr_or_null(details_.description);
-        *error = details_.reported;
-        *restricted = bstr_or_null(details_.restricted);
-        *capability = nullptr;
-        return details_.result;
-    }
-    HRESULT STDMETHODCALLTYPE GetReference(BSTR* reference) override { return *reference = nullptr, S_OK; }
+void leave_restricted_info(const restricted_details& details) {
+    leave_error_info(error_details{details.reported, details.description, details.restricted, details.result});
+}
 
-private:
-    restricted_details details_;
-};
-
-template <class Info, class... Args>
-void leave_error_info(Args&&... args) {
-    auto* info = new Info(std::forward<Args>(args)...);
-    SetErrorInfo(0, info);
-    info->Release();
+void leave_plain_info(std::optional<wide_string> description) {
+    leave_error_info(error_details{E_FAIL, std::move(description), std::nullopt, S_OK, false});
 }
 
 wide_string message_of_raised(HRESULT code) {
@@ -128,7 +89,7 @@ TEST(platform_failure_message, restricted_information_rules) {
          WIDE("Zugriff verweigert: \u00e9\u20ac")},
     };
     for (const row& r : rows) {
-        leave_error_info<restricted_error_info>(r.details);
+        leave_restricted_info(r.details);
         EXPECT_EQ(message_of_raised(code), r.expected.value_or(system_text(code))) << r.name;
     }
 }
@@ -144,10 +105,10 @@ TEST(platform_failure_message, without_restricted_information) {
     // Plain error information is originated anew with its description; where
     // the system keeps no originated information the system text stands.
     const bool originated = originate_leaves_error_info();
-    leave_error_info<plain_error_info>(WIDE("plain description  \r\n"));
+    leave_plain_info(WIDE("plain description  \r\n"));
     EXPECT_EQ(message_of_raised(code), originated ? WIDE("plain description") : system_text(code));
 
-    leave_error_info<plain_error_info>(std::nullopt);
+    leave_plain_info(std::nullopt);
     EXPECT_EQ(message_of_raised(code), system_text(code));
 }
 
@@ -159,7 +120,7 @@ TEST(raise_platform_failure, specific_kinds_share_the_text_of_the_base) {
     EXPECT_THROW(raise_platform_failure(REGDB_E_CLASSNOTREG), class_not_registered);
     EXPECT_THROW(raise_platform_failure(E_FAIL), platform_failure);
 
-    leave_error_info<restricted_error_info>(restricted_details{S_OK, E_ACCESSDENIED, std::nullopt, WIDE("denied")});
+    leave_restricted_info(restricted_details{S_OK, E_ACCESSDENIED, std::nullopt, WIDE("denied")});
     try {
         raise_platform_failure(E_ACCESSDENIED);
     } catch (const platform_failure& failure) {
@@ -199,7 +160,7 @@ TEST(to_utf8, conversions) {
 }
 
 TEST(failure_text_of, platform_failures_give_their_message_anything_else_the_fixed_text) {
-    leave_error_info<restricted_error_info>(restricted_details{S_OK, E_FAIL, std::nullopt, WIDE("gone \u00e9\r\n")});
+    leave_restricted_info(restricted_details{S_OK, E_FAIL, std::nullopt, WIDE("gone \u00e9\r\n")});
     try {
         raise_platform_failure(E_FAIL);
     } catch (...) {

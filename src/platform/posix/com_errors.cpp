@@ -3,7 +3,7 @@
 #include "../com_object.h"
 #include "../com_ptr.h"
 #include "../hstring.h"
-#include "../restricted_error_info.h"
+#include "../error_info_object.h"
 #include "simulation.h"
 
 #include <new>
@@ -13,55 +13,6 @@ namespace {
 thread_local DWORD apartment = 0;
 thread_local bool apartment_set = false;
 thread_local com_ptr<IErrorInfo> thread_error_info;
-
-BSTR copy_bstr(const wide_string& text) { return SysAllocStringLen(text.data(), static_cast<UINT>(text.size())); }
-
-// What RoOriginateLanguageException leaves on the thread: the system text as
-// description, the originator's message (if any) as restricted description.
-class originated_error final : public com_object<originated_error, IErrorInfo, winabi::IRestrictedErrorInfo> {
-public:
-    originated_error(HRESULT code, wide_string description, bool has_message, wide_string message)
-        : code_(code), description_(std::move(description)), has_message_(has_message), message_(std::move(message)) {}
-
-    HRESULT STDMETHODCALLTYPE GetGUID(GUID* guid) override {
-        *guid = GUID{};
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetSource(BSTR* source) override {
-        *source = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDescription(BSTR* description) override {
-        *description = copy_bstr(has_message_ ? message_ : description_);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetHelpFile(BSTR* help_file) override {
-        *help_file = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetHelpContext(DWORD* help_context) override {
-        *help_context = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetErrorDetails(BSTR* description, HRESULT* error, BSTR* restricted_description,
-                                              BSTR* capability_sid) override {
-        *description = copy_bstr(description_);
-        *error = code_;
-        *restricted_description = has_message_ ? copy_bstr(message_) : nullptr;
-        *capability_sid = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetReference(BSTR* reference) override {
-        *reference = nullptr;
-        return S_OK;
-    }
-
-private:
-    HRESULT code_;
-    wide_string description_;
-    bool has_message_;
-    wide_string message_;
-};
 
 wide_string system_text_of(HRESULT code) {
     WCHAR* buffer = nullptr;
@@ -148,12 +99,18 @@ BOOL RoOriginateLanguageException(HRESULT error, HSTRING message, IUnknown*) {
     if (error >= 0) return FALSE;
     UINT32 length = 0;
     const WCHAR* text = WindowsGetStringRawBuffer(message, &length);
-    auto* originated = new (std::nothrow) originated_error(error, system_text_of(error), length != 0,
-                                                           wide_string(text, length));
-    if (!originated) return FALSE;
-    SetErrorInfo(0, originated);
-    originated->Release();
-    return TRUE;
+    try {
+        // Windows describes the error with the system text and keeps the message,
+        // if any, as the restricted description.
+        std::optional<wide_string> restricted;
+        if (length) restricted.emplace(text, length);
+        const auto originated = com_ptr<IErrorInfo>::attach(
+            new error_info_object(error_details{error, system_text_of(error), std::move(restricted)}));
+        SetErrorInfo(0, originated.get());
+        return TRUE;
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
 }
 
 HRESULT CoCreateFreeThreadedMarshaler(IUnknown* outer, IUnknown** marshaler) {
