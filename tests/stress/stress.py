@@ -1,0 +1,370 @@
+#!/usr/bin/env python3
+"""Stress runs of the bridge over random command lines and scenarios.
+
+    stress.py [--sequential N] [--concurrent N] [--wine N] [--seed S]
+              [--build DIR] [--windows-build DIR]
+
+Runs the portable executable (DIR/store-bridge) N times one after another and
+N times eight at a time, then the Windows executable (DIR/store-bridge.exe)
+N times under Wine, inside scripts/with-wine, which the script starts itself
+when it is not already inside one. Every run must end within 10 s with an
+empty standard error and one result line: strict JSON, byte for byte in the
+bridge's own form, of a shape that its command allows, with the exit code of
+that shape. Only a scenario that makes the Store abort may leave no line.
+Where the outcome follows from the scenario alone (a refused scenario item, a
+plain status), the line must be that outcome. Prints the counts and closes with
+"N passed, M failed"; exits 1 on any violation.
+"""
+
+import argparse
+import os
+import random
+import signal
+import subprocess
+import sys
+import time
+from concurrent.futures import ThreadPoolExecutor
+from dataclasses import dataclass, field
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests" / "blackbox"))
+
+import lines  # the result lines as the black-box cases build them
+from run import strict_json_object
+
+WINE_RUN = ROOT / "scripts" / "wine-run"
+WITH_WINE = ROOT / "scripts" / "with-wine"
+
+TIME_LIMIT = 10.0  # seconds per run
+BATCH = 8          # runs at a time in the concurrent pass
+SIGABRT_EXIT = -6  # the portable target's abort, as Python reports it
+WINE_ABORT_EXIT = 3
+
+USAGE, GENERAL = "usage", "general failure"
+PURCHASE_STATUS, PURCHASE_FAILURE = "purchase status", "purchase failure"
+REVIEW_STATUS, REVIEW_FAILURE = "review status", "review failure"
+CRASH, NO_LINE = "crash", "no line"
+EXIT_CODES = {USAGE: 2, GENERAL: 1, PURCHASE_STATUS: 0, PURCHASE_FAILURE: 1, REVIEW_STATUS: 0,
+              REVIEW_FAILURE: 1, CRASH: 1}
+ALLOWED = {
+    "usage": {USAGE},
+    "buy": {PURCHASE_STATUS, PURCHASE_FAILURE, GENERAL, CRASH},
+    "review": {REVIEW_STATUS, REVIEW_FAILURE, GENERAL, CRASH},
+}
+
+PURCHASE_WORDS = {0: "purchased", 1: "alreadyPurchased", 2: "cancelled", 3: "error", 4: "error"}
+REVIEW_WORDS = {0: "succeeded", 1: "cancelled", 2: "network", 3: "error"}
+PURCHASE_NAMES = {"Succeeded": 0, "AlreadyPurchased": 1, "NotPurchased": 2, "NetworkError": 3, "ServerError": 4}
+REVIEW_NAMES = {"Succeeded": 0, "CanceledByUser": 1, "NetworkError": 2, "Error": 3}
+STATUS_NUMBERS = ["0", "1", "2", "3", "4", "5", "-1", "2147483647", "-2147483648"]
+
+HRESULT_NAMES = ["E_FAIL", "E_ACCESSDENIED", "E_OUTOFMEMORY", "E_INVALIDARG", "E_BOUNDS", "E_NOINTERFACE",
+                 "REGDB_E_CLASSNOTREG", "ERROR_CANCELLED", "RPC_E_WRONG_THREAD", "E_ILLEGAL_METHOD_CALL",
+                 "0x8004DEAD", "0x80070490"]
+CRASHES = ["worker", "main", "release", "throw", "twice", "abort"]
+# Items the parser must refuse: each is refused on its own, on both targets.
+BAD_ITEMS = ["colour=red", "purchase=Maybe", "review=Great", "after=-1", "after=soon", "noequals", "=5",
+             "context=0x12345678", "context=E_NOPE", "restricted=%G1", "description=100%", "crash=everything",
+             "post=quit@-5", "post=later@5", "bind=present", "updated=maybe", "status=S_OK",
+             'say"hi"=x', "back\\slash=1", "tab\there=1", "async-status=99999999999"]
+PORTABLE_BAD_ITEMS = ["window=0:1,2,3,4", "window=7:1,2,3", "anchor=yes", "event=later", "apartment=0"]
+# Pieces of failure text: everything that escaping must handle, and bytes that are not UTF-8.
+TEXT_PIECES = [b"Store", b" ", b"kaputt", b'"', b"\\", b"\r", b"\n", b"\r\n", b"\t", b"\x01", b"\x1f", b"\x7f",
+               b"/", b"%", b";", b"=", "über".encode(), "€".encode(), "😀".encode(), "\u2028".encode(), b"\xff",
+               b"\xc3", b"\xed\xa0\x80"]
+UNRESERVED = set(b"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.~")
+
+
+@dataclass
+class Run:
+    """One run: what goes in and what the outcome must be."""
+
+    args: list                       # str or bytes
+    command: str                     # "buy", "review" or "usage"
+    items: list = field(default_factory=list)
+    abort: bool = False              # the scenario makes the Store abort
+    refused_item: str = None         # the first item the parser refuses
+    expected: bytes = None           # the exact line, where the scenario decides it
+    # Filled in by the run:
+    exit_code: int = None
+    stdout: bytes = b""
+    stderr: bytes = b""
+    seconds: float = 0.0
+    shape: str = None
+    problems: list = field(default_factory=list)
+
+
+class Generator:
+    def __init__(self, rng: random.Random, portable: bool):
+        self.rng = rng
+        self.portable = portable  # portable-only keys and arguments that are not UTF-8 allowed
+
+    def hresult(self):
+        if self.rng.random() < 0.2:
+            return "0x%08X" % self.rng.randrange(0x80000000, 0x100000000)
+        return self.rng.choice(HRESULT_NAMES)
+
+    def text(self):
+        raw = b"".join(self.rng.choice(TEXT_PIECES) for _ in range(self.rng.randrange(0, 12)))
+        return "".join(chr(b) if b in UNRESERVED else "%%%02X" % b for b in raw)
+
+    def delay(self):
+        return str(self.rng.choice([0, 1, 5, 20, 50, 100, 150, 250]))
+
+    def status_items(self, command):
+        """Items whose outcome is a status line, and that line."""
+        rng = self.rng
+        items = ["after=" + rng.choice(["now", self.delay()])] if rng.random() < 0.7 else []
+        if rng.random() < 0.3:
+            items.append("post=message@" + self.delay())
+        if command == "buy":
+            value = rng.choice(list(PURCHASE_NAMES) + STATUS_NUMBERS)
+            items.append("purchase=" + value)
+            word = PURCHASE_WORDS.get(PURCHASE_NAMES[value] if value in PURCHASE_NAMES else int(value), "error")
+            line = lines.purchase_status(word)
+        else:
+            value = rng.choice(list(REVIEW_NAMES) + STATUS_NUMBERS)
+            updated = rng.choice(["true", "false"])
+            items += ["review=" + value, "updated=" + updated]
+            word = REVIEW_WORDS.get(REVIEW_NAMES[value] if value in REVIEW_NAMES else int(value), "error")
+            line = lines.review_status(word, updated == "true")
+        rng.shuffle(items)
+        return items, line.resolve(None)
+
+    def fault_items(self):
+        """Any mixture of the Store's failures, crashes and odd answers; failures of the
+        main thread's own calls less often, so that most runs reach the completion."""
+        rng = self.rng
+        makers = [
+            (3, lambda: "results=" + rng.choice(["null", self.hresult()])),
+            (3, lambda: "restricted=" + self.text()),
+            (2, lambda: "description=" + self.text()),
+            (1, lambda: "reported=" + self.hresult()),
+            (1, lambda: "details=" + rng.choice(["S_OK", "S_FALSE", self.hresult()])),
+            (2, lambda: "after=" + rng.choice(["now", self.delay()])),
+            (1, lambda: "async-status=" + rng.choice(["0", "1", "2", "3", "77"])),
+            (2, lambda: "purchase=" + rng.choice(list(PURCHASE_NAMES) + STATUS_NUMBERS)),
+            (2, lambda: "review=" + rng.choice(list(REVIEW_NAMES) + STATUS_NUMBERS)),
+            (2, lambda: "updated=" + rng.choice(["true", "false", self.hresult()])),
+            (2, lambda: "post=%s@%s" % (rng.choice(["quit", "message"]), self.delay())),
+            (1.5, lambda: "crash=" + rng.choice(CRASHES)),
+            (1, lambda: "request=" + rng.choice(["none", self.hresult()])),
+            (0.7, lambda: "context=" + self.hresult()),
+            (0.3, lambda: "bind=missing"),
+            (0.7, lambda: "status=" + self.hresult()),
+        ]
+        if self.portable:
+            makers += [(0.3, lambda: "apartment=" + self.hresult()), (0.5, lambda: "anchor=fail"),
+                       (0.3, lambda: "event=fail")]
+        weights, items = zip(*makers)
+        return [make() for make in rng.choices(items, weights, k=rng.randrange(1, 6))]
+
+    def arguments(self):
+        """(arguments, command) for a valid or an invalid command line."""
+        rng = self.rng
+        roll = rng.random()
+        if roll < 0.2:
+            invalid = [[], ["buy"], ["BUY", "X"], ["Review"], ["sell"], ["", "X"], [" review"], ["buy ", "X"],
+                       ["büy", "X"], ["ｂｕｙ", "X"], ["reviews", "1"], ["bu"], ["buy\t", "X"]]
+            if self.portable:
+                invalid += [[b"bu\xff", "X"], [b"\xc3review"]]
+            return rng.choice(invalid), "usage"
+        extra = rng.choice([[], [], ["extra"], ["a", "b c"]])
+        if roll < 0.6:
+            store_id = rng.choice(["9NBLGGH4R315", "", " 9nblggh4r315 é€😀 ", 'quote"back\\slash', "X" * 300])
+            if self.portable and rng.random() < 0.1:
+                store_id = b"9N\xff\xc3"
+            return ["buy", store_id] + extra, "buy"
+        if rng.random() < 0.3:
+            return ["review"], "review"
+        handle = rng.choice(["", "0", "abc", "-1", " 42", "+65536", "987654", "18446744073709551616",
+                             str(rng.randrange(1, 1 << 32))])
+        return ["review", handle] + extra, "review"
+
+    def run(self) -> Run:
+        rng = self.rng
+        args, command = self.arguments()
+        run = Run(args, command)
+        kind = rng.random()
+        if command == "usage":
+            run.expected = lines.usage().resolve(None)
+        if kind < 0.1:
+            pass  # no scenario at all: the default answers
+        elif kind < 0.35 and command != "usage":
+            run.items, run.expected = self.status_items(command)
+        else:
+            run.items = self.fault_items()
+        if command == "review" and self.portable and rng.random() < 0.2:
+            # A window of another process, which may close before the Store answers.
+            handle = str(rng.randrange(1, 100000))
+            item = "window=%s:%s" % (handle, rng.choice(["200,150,1000,750", "-1001,-5,-200,0", "norect"]))
+            if rng.random() < 0.5:
+                item += ":close=" + str(rng.randrange(0, 600))
+            run.items.append(item)
+            run.args = ["review", handle]
+            run.expected = None
+        if rng.random() < 0.1:
+            run.refused_item = rng.choice(BAD_ITEMS + (PORTABLE_BAD_ITEMS if self.portable else []))
+            run.items.insert(rng.randrange(0, len(run.items) + 1), run.refused_item)
+            if command != "usage":
+                run.expected = None
+        crashes = [item for item in run.items if item.startswith("crash=")]
+        run.abort = run.refused_item is None and bool(crashes) and crashes[-1] == "crash=abort"
+        return run
+
+
+def encoded(arg) -> bytes:
+    return arg if isinstance(arg, bytes) else arg.encode()
+
+
+def classify(out: bytes):
+    """The shape of a result line and the bytes the bridge writes for it; ValueError when it has none."""
+    value = strict_json_object(out)
+    keys = tuple(value)
+    text = value.get("error")
+    if keys == ("error",) and isinstance(text, str):
+        if text == "usage":
+            return USAGE, lines.usage()
+        return GENERAL, lines.general_failure(text)
+    status = value.get("status")
+    if keys == ("status", "error"):
+        if text is None and status in PURCHASE_WORDS.values():
+            return PURCHASE_STATUS, lines.purchase_status(status)
+        if status == "error" and isinstance(text, str) and text:
+            return PURCHASE_FAILURE, lines.purchase_failure(text)
+    if keys == ("status", "updated", "error"):
+        updated = value["updated"]
+        if text is None and status in REVIEW_WORDS.values() and isinstance(updated, bool):
+            return REVIEW_STATUS, lines.review_status(status, updated)
+        if status == "error" and updated is False and isinstance(text, str) and text:
+            return (CRASH, lines.crash()) if text == "crash" else (REVIEW_FAILURE, lines.review_failure(text))
+    raise ValueError("no result line of the bridge")
+
+
+def check(run: Run, abort_exit: int):
+    if run.stderr:
+        run.problems.append("stderr %r" % run.stderr)
+    if not run.stdout:
+        run.shape = NO_LINE
+        if not run.abort:
+            run.problems.append("no line, and the scenario does not abort")
+        elif run.exit_code != abort_exit:
+            run.problems.append("no line with exit code %s, expected %d" % (run.exit_code, abort_exit))
+        return
+    try:
+        run.shape, line = classify(run.stdout)
+    except ValueError as error:
+        run.shape = "malformed"
+        run.problems.append("not a result line: %s" % error)
+        return
+    if line.resolve(None) != run.stdout:
+        run.problems.append("not in the bridge's form, expected %r" % line.resolve(None))
+    if run.shape not in ALLOWED[run.command]:
+        run.problems.append("a %s line after %s" % (run.shape, run.command))
+    if run.exit_code != EXIT_CODES[run.shape]:
+        run.problems.append("exit code %s after a %s line" % (run.exit_code, run.shape))
+    if run.expected is not None and run.stdout != run.expected:
+        run.problems.append("expected %r" % run.expected)
+    if run.refused_item is not None and run.command != "usage":
+        text = strict_json_object(run.stdout).get("error")
+        if run.shape != GENERAL or not text.startswith('bad scenario item "%s": ' % run.refused_item):
+            run.problems.append("the refused item %r is not named" % run.refused_item)
+
+
+class Launcher:
+    def __init__(self, command_prefix, abort_exit):
+        self.command_prefix = command_prefix
+        self.abort_exit = abort_exit
+        self.environment = {key: value for key, value in os.environ.items()
+                            if key not in ("STORE_BRIDGE_SIM", "STORE_BRIDGE_SIM_TRACE")}
+
+    def __call__(self, run: Run) -> Run:
+        environment = dict(self.environment)
+        if run.items:
+            environment["STORE_BRIDGE_SIM"] = ";".join(run.items)
+        start = time.monotonic()
+        process = subprocess.Popen(self.command_prefix + [encoded(arg) for arg in run.args],
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                   env=environment, start_new_session=True)
+        try:
+            run.stdout, run.stderr = process.communicate(timeout=TIME_LIMIT)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            run.stdout, run.stderr = process.communicate()
+            run.problems.append("still running after %g s, killed" % TIME_LIMIT)
+        run.seconds = time.monotonic() - start
+        run.exit_code = process.returncode
+        check(run, self.abort_exit)
+        return run
+
+
+def run_pass(name, launcher, runs, workers):
+    start = time.monotonic()
+    with ThreadPoolExecutor(max_workers=workers) as pool:
+        done = list(pool.map(launcher, runs))
+    if done:
+        print("%s: %d runs in %.1f s (%d at a time, longest run %.2f s)"
+              % (name, len(done), time.monotonic() - start, workers, max(run.seconds for run in done)), flush=True)
+    return done
+
+
+def describe(run: Run) -> str:
+    return ("  args %r\n  STORE_BRIDGE_SIM=%r\n  exit %s, %.2f s, stdout %r, stderr %r\n  %s"
+            % (run.args, ";".join(run.items), run.exit_code, run.seconds, run.stdout, run.stderr,
+               "; ".join(run.problems)))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--sequential", type=int, default=1000, help="portable runs one after another")
+    parser.add_argument("--concurrent", type=int, default=200, help="portable runs, %d at a time" % BATCH)
+    parser.add_argument("--wine", type=int, default=200, help="Windows runs under Wine")
+    parser.add_argument("--seed", type=int, help="random seed (default: a new one, printed)")
+    parser.add_argument("--build", type=Path, default=ROOT / "build" / "native", help="the portable build folder")
+    parser.add_argument("--windows-build", type=Path, default=ROOT / "build" / "windows",
+                        help="the Windows build folder")
+    options = parser.parse_args()
+    if options.seed is None:
+        options.seed = random.randrange(1 << 32)
+        sys.argv += ["--seed", str(options.seed)]
+    build = options.build.resolve()
+    windows_build = options.windows_build.resolve()
+
+    if options.wine and not os.environ.get("STORE_BRIDGE_WINE_READY"):
+        os.environ["STORE_BRIDGE_WINDOWS_BUILD"] = str(windows_build)
+        os.execv(str(WITH_WINE), [str(WITH_WINE), sys.executable, *sys.argv])
+    if options.wine and Path(os.environ.get("STORE_BRIDGE_WINDOWS_BUILD", "")).resolve() != windows_build:
+        sys.exit("stress.py: the Wine environment serves the simulated Store of %s, not of %s"
+                 % (os.environ["STORE_BRIDGE_WINDOWS_BUILD"], windows_build))
+    for program in ([build / "store-bridge"] if options.sequential or options.concurrent else []) + \
+                   ([windows_build / "store-bridge.exe"] if options.wine else []):
+        if not program.exists():
+            sys.exit("stress.py: %s does not exist" % program)
+
+    print("stress: seed %d" % options.seed, flush=True)
+    rng = random.Random(options.seed)
+    portable = Generator(rng, portable=True)
+    windows = Generator(rng, portable=False)
+    native = Launcher([str(build / "store-bridge")], SIGABRT_EXIT)
+    wine = Launcher([str(WINE_RUN), str(windows_build / "store-bridge.exe")], WINE_ABORT_EXIT)
+
+    runs = run_pass("portable, sequential", native, [portable.run() for _ in range(options.sequential)], 1)
+    runs += run_pass("portable, concurrent", native, [portable.run() for _ in range(options.concurrent)], BATCH)
+    runs += run_pass("windows under wine", wine, [windows.run() for _ in range(options.wine)], 1)
+
+    shapes = {}
+    for run in runs:
+        shapes[run.shape] = shapes.get(run.shape, 0) + 1
+    print("shapes: " + ", ".join("%s %d" % item for item in sorted(shapes.items())))
+    failed = [run for run in runs if run.problems]
+    for run in failed[:20]:
+        print("FAIL\n" + describe(run))
+    if len(failed) > 20:
+        print("... and %d more failures" % (len(failed) - 20))
+    print("stress: %d passed, %d failed" % (len(runs) - len(failed), len(failed)), flush=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
