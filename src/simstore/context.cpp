@@ -1,8 +1,8 @@
 #include "context.h"
+#include "../output/error_text.h"
 #include "error_information.h"
 #include "faults.h"
 #include "operation.h"
-#include "text.h"
 #include "window_fields.h"
 #include "../platform/com_object.h"
 
@@ -49,7 +49,7 @@ public:
         simulation_->log.record("RequestPurchaseAsync", "context", [&](trace_line& line) {
             UINT32 length = 0;
             const WCHAR* text = WindowsGetStringRawBuffer(store_id, &length);
-            line.text("storeId", utf8_of(wide_view(text, length)));
+            line.text("storeId", to_utf8(wide_view(text, length)));
         });
         return request(operation);
     }

@@ -2,7 +2,7 @@
 // Store: RoGetActivationFactory finds this DLL under the class's registry key
 // and calls DllGetActivationFactory with the class name.
 #include "activation.h"
-#include "text.h"
+#include "../output/error_text.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ wide_string environment_variable(const WCHAR* name) {
 // Parsed once and never destroyed: a detached worker may still run while the process ends.
 const simstore::parsed_scenario& configured_scenario() {
     static const auto& parsed = *new simstore::parsed_scenario(
-        simstore::parse_scenario(simstore::utf8_of(environment_variable(L"STORE_BRIDGE_SIM"))));
+        simstore::parse_scenario(to_utf8(environment_variable(L"STORE_BRIDGE_SIM"))));
     return parsed;
 }
 

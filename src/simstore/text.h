@@ -1,5 +1,5 @@
-// The two conversions between UTF-8 and the program's UTF-16, through the
-// platform's own calls; invalid input becomes U+FFFD either way.
+// UTF-8 scenario text to the program's UTF-16, through the platform's own call;
+// invalid input becomes U+FFFD. (The other way is the bridge's own to_utf8.)
 #pragma once
 
 #include "../platform/win.h"
@@ -10,6 +10,5 @@
 namespace simstore {
 
 wide_string wide_of_utf8(std::string_view text);
-std::string utf8_of(wide_view text);
 
 } // namespace simstore

@@ -1,5 +1,5 @@
 #include "window_fields.h"
-#include "text.h"
+#include "../output/error_text.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -28,7 +28,7 @@ void add_window_fields(trace_line& line, HWND window) {
     // The longest class name Windows allows is 256 characters.
     WCHAR class_name[257] = {};
     const int length = GetClassNameW(window, class_name, 257);
-    line.text("class", utf8_of(wide_view(class_name, static_cast<std::size_t>(length > 0 ? length : 0))));
+    line.text("class", to_utf8(wide_view(class_name, static_cast<std::size_t>(length > 0 ? length : 0))));
 
     line.number("style", static_cast<std::uint32_t>(GetWindowLongPtrW(window, GWL_STYLE)));
     line.number("exStyle", static_cast<std::uint32_t>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
