@@ -15,7 +15,6 @@ HRESULT RoGetActivationFactory(HSTRING class_id, REFIID iid, void** factory);
 
 // Strings and text
 BSTR SysAllocStringLen(const WCHAR* text, UINT length);
-BSTR SysAllocString(const WCHAR* text);
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
 HRESULT WindowsCreateString(LPCWSTR text, UINT32 length, HSTRING* string);

@@ -84,13 +84,6 @@ BSTR SysAllocStringLen(const WCHAR* text, UINT length) {
     return body;
 }
 
-BSTR SysAllocString(const WCHAR* text) {
-    if (!text) return nullptr;
-    UINT length = 0;
-    while (text[length]) ++length;
-    return SysAllocStringLen(text, length);
-}
-
 void SysFreeString(BSTR text) {
     if (text) std::free(reinterpret_cast<bstr_header*>(text) - 1);
 }
