@@ -33,14 +33,11 @@ result_line run_flow(const command& selected, std::span<const wide_string> argum
 // The flow has returned, and released all it held, before its line goes out.
 int run_guarded(const command& selected, std::span<const wide_string> arguments) {
     try {
-        const result_line line = run_flow(selected, arguments);
-        write_result_line(line);
-        return line.exit_code;
+        return write_result_line(run_flow(selected, arguments));
     } catch (const std::bad_alloc&) {
         // Every standard library words this its own way; the host sees one text,
         // and it takes no memory to write.
-        write_result_line(bad_allocation_line, 1);
-        return 1;
+        return write_result_line(bad_allocation_line, 1);
     }
 }
 
@@ -51,10 +48,6 @@ int run_command_line(int argc, const WCHAR* const* argv) {
     // error before anything else happens.
     const command* selected = argc >= 2 ? find_command(argv[1]) : nullptr;
     const std::vector<wide_string> arguments(argv + std::min(argc, 2), argv + argc);
-    if (!selected || arguments.size() < selected->required_arguments) {
-        const result_line line = usage_line();
-        write_result_line(line);
-        return line.exit_code;
-    }
+    if (!selected || arguments.size() < selected->required_arguments) return write_result_line(usage_line());
     return run_guarded(*selected, arguments);
 }

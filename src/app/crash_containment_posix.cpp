@@ -3,7 +3,6 @@
 #include "../output/standard_output.h"
 
 #include <csignal>
-#include <ctime>
 #include <exception>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -26,14 +25,11 @@ alignas(16) char alternate_stack[64 * 1024];
 // no other line has; after a line (or while one is going out, for a bounded
 // time) the run ends with that line's own exit code.
 [[noreturn]] void write_crash_line_and_end() {
-    output_claim& output = standard_output_claim();
-    if (output.claim(1)) {
+    if (standard_output_claim().claim(1)) {
         write_to_standard_output({crash_line_bytes, crash_line_size});
         end_process_now(1);
     }
-    const timespec millisecond{0, 1'000'000};
-    for (int waited = 0; waited < 5000 && !output.is_written(); ++waited) nanosleep(&millisecond, nullptr);
-    end_process_now(output.exit_code());
+    end_process_now(wait_for_claimed_line());
 }
 
 void on_fault(int) { write_crash_line_and_end(); }

@@ -12,14 +12,10 @@ namespace {
 // after a line (or while one is going out, for a bounded time) the run ends
 // with that line's own exit code.
 [[noreturn]] void write_crash_line_and_end() {
-    output_claim& output = standard_output_claim();
-    if (output.claim(1)) {
-        write_to_standard_output({crash_line_bytes, crash_line_size});
-    } else {
-        const ULONGLONG deadline = GetTickCount64() + 5000;
-        while (!output.is_written() && GetTickCount64() < deadline) Sleep(1);
-    }
-    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(output.exit_code()));
+    int exit_code = 1;
+    if (standard_output_claim().claim(exit_code)) write_to_standard_output({crash_line_bytes, crash_line_size});
+    else exit_code = wait_for_claimed_line();
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exit_code));
     for (;;) Sleep(INFINITE);
 }
 

@@ -3,6 +3,8 @@
 #include "../platform/win.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -24,9 +26,20 @@ void write_to_standard_output(std::string_view bytes) noexcept {
     }
 }
 
-void write_result_line(std::string_view text, int exit_code) noexcept {
+int write_result_line(std::string_view text, int exit_code) noexcept {
     output_claim& claim = standard_output_claim();
-    if (!claim.claim(exit_code)) return; // a crash line is going out instead
+    if (!claim.claim(exit_code)) return wait_for_claimed_line();
     write_to_standard_output(text);
     claim.mark_written();
+    return exit_code;
+}
+
+// Sleeps in steps (clock_gettime and nanosleep underneath: safe in a signal
+// handler); a standard output that the host never reads must not hold the run for ever.
+int wait_for_claimed_line() noexcept {
+    const output_claim& claim = standard_output_claim();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!claim.is_written() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return claim.exit_code();
 }

@@ -35,9 +35,14 @@ private:
 // Standard output's claim: one per process, as standard output is.
 output_claim& standard_output_claim() noexcept;
 
-// Writes the run's line in full, unless a crash handler took standard output first.
-void write_result_line(std::string_view text, int exit_code) noexcept;
-inline void write_result_line(const result_line& line) noexcept { write_result_line(line.text, line.exit_code); }
+// Writes the run's line in full and returns its exit code. When a crash line
+// took standard output first, waits until that is out instead and returns its
+// exit code, so that the run never ends with no line or the wrong code.
+int write_result_line(std::string_view text, int exit_code) noexcept;
+inline int write_result_line(const result_line& line) noexcept { return write_result_line(line.text, line.exit_code); }
+
+// Waits, for a bounded time, until the line that holds the claim is out; returns its exit code.
+int wait_for_claimed_line() noexcept;
 
 // A loop of system writes until every byte is out or standard output refuses more.
 void write_to_standard_output(std::string_view bytes) noexcept;

@@ -62,8 +62,7 @@ void wait_for_review(HANDLE event, HWND owner) {
         if (waited == WAIT_FAILED) raise_last_error();
         drain_messages();
         if (owner && !IsWindow(owner)) {
-            write_result_line(owner_closed_line());
-            ExitProcess(1);
+            ExitProcess(static_cast<UINT>(write_result_line(owner_closed_line())));
         }
     }
 }
