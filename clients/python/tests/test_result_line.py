@@ -79,6 +79,7 @@ REJECTED = [
     ("review", b'{"status":"succeeded","error":null,"updated ":true}', 0, BadLine),
     ("buy", b'{"extra":1}', 1, BadLine),
     ("buy", b'{"error":"x","details":{"a":1,"a":2}}', 1, BadLine),
+    ("buy", b'{"error":"x","\\u0061":1,"a":2}', 1, BadLine),
     ("buy", b'{"error":"x","ratio":NaN}', 1, BadLine),
     ("buy", b'{"error":"usage","hint":"buy <StoreID>"}', 2, UsageError),
 ]
