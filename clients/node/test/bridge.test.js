@@ -113,6 +113,10 @@ test('a line that does not go with its exit code rejects as bad-line', async () 
   await assert.rejects(buy('X', { executable: liar }), { kind: 'bad-line', exitCode: 1 });
 });
 
+test('the package exports its package.json', () => {
+  assert.equal(require('store-bridge-client/package.json').name, 'store-bridge-client');
+});
+
 test('wrong arguments are refused before anything starts', async () => {
   const { launcher, runs } = pendingRun(scratch, 'refused');
   const cases = [

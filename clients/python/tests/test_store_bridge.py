@@ -212,16 +212,25 @@ class Cancelling(Scratch):
         self.assertTrue(pid_gone(pid), "the bridge outlived its cancelled task")
         self.assertLess(took, 0.5)
 
-    def test_wait_for_cancels_the_same_way(self):
-        launcher, env, pid_file, _ = self.pending_buy()
+    def test_a_time_out_inside_or_outside_ends_the_bridge_the_same_way(self):
+        cases = [
+            ("wait_for", lambda buy: asyncio.wait_for(buy(), 0.5), asyncio.TimeoutError),
+            ("timeout", lambda buy: buy(timeout=0.5), TimedOut),
+        ]
+        for name, call, error in cases:
+            with self.subTest(name):
+                launcher, env, pid_file, _ = self.pending_buy()
 
-        async def give_up():
-            with self.assertRaises(asyncio.TimeoutError):
-                await asyncio.wait_for(store_bridge.aio.buy("X", executable=launcher, env=env), 0.5)
-            return int(pid_file.read_text())
+                def pending_buy(**options):
+                    return store_bridge.aio.buy("X", executable=launcher, env=env, **options)
 
-        self.assertTrue(pid_gone(asyncio.run(give_up())))
+                async def give_up():
+                    with self.assertRaises(error):
+                        await call(pending_buy)
 
+                asyncio.run(give_up())
+                self.assertTrue(pid_gone(int(pid_file.read_text())))
+                pid_file.unlink()
 
 if __name__ == "__main__":
     unittest.main()
