@@ -1,24 +1,20 @@
 #include "crash_containment.h"
 
-#include "../output/result_line.h"
+#include "../output/standard_output.h"
 
-#include <atomic>
 #include <csignal>
+#include <ctime>
 #include <exception>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
-// Set by the first thread that crashes, so the host never reads two crash lines.
-std::atomic<bool> crashing{false};
-
 // The handlers run here, so a stack overflow on the main thread is covered too.
 alignas(16) char alternate_stack[64 * 1024];
 
 // Ends every thread at once, with no exit processing. On Linux straight through
-// the system call: sanitizer runtimes intercept _exit and flush stdio there,
-// which would put a buffered line after the crash line.
+// the system call: sanitizer runtimes intercept _exit and run exit work there.
 [[noreturn]] void end_process_now(int code) {
 #ifdef __linux__
     syscall(SYS_exit_group, code);
@@ -26,13 +22,18 @@ alignas(16) char alternate_stack[64 * 1024];
     _exit(code);
 }
 
-// Async-signal-safe: no allocation, no lock, no flush of the buffered stream.
+// Async-signal-safe: no allocation, no lock. The crash line goes out only when
+// no other line has; after a line (or while one is going out, for a bounded
+// time) the run ends with that line's own exit code.
 [[noreturn]] void write_crash_line_and_end() {
-    if (crashing.exchange(true)) {
-        for (;;) pause(); // the first thread ends the process
+    output_claim& output = standard_output_claim();
+    if (output.claim(1)) {
+        write_to_standard_output({crash_line_bytes, crash_line_size});
+        end_process_now(1);
     }
-    [[maybe_unused]] const ssize_t written = write(STDOUT_FILENO, crash_line_bytes, crash_line_size);
-    end_process_now(1);
+    const timespec millisecond{0, 1'000'000};
+    for (int waited = 0; waited < 5000 && !output.is_written(); ++waited) nanosleep(&millisecond, nullptr);
+    end_process_now(output.exit_code());
 }
 
 void on_fault(int) { write_crash_line_and_end(); }
