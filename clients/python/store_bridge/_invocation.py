@@ -5,7 +5,7 @@ import operator
 import os
 import subprocess
 from dataclasses import dataclass
-from typing import Dict, List, Mapping, Optional, TypeVar, Union
+from typing import Dict, List, Mapping, Optional, SupportsIndex, TypeVar, Union
 
 from ._lines import Command, read_line
 from .errors import NoLine, NotStarted, TimedOut
@@ -36,28 +36,34 @@ class Invocation:
 def invocation(command: Command[object], arguments: List[str], executable: PathLike, timeout: Optional[float],
                env: Optional[Mapping[str, str]]) -> Invocation:
     """Checks what the host passed before anything starts."""
-    if timeout is not None:
-        if isinstance(timeout, bool) or not isinstance(timeout, (int, float)):
-            raise TypeError("timeout must be a number of seconds")
-        if not (math.isfinite(timeout) and timeout > 0):
-            raise ValueError("timeout must be above 0 s and finite, not %r" % timeout)
     environment = dict(os.environ)
     environment.update(env or {})
-    return Invocation([os.fspath(executable), command.word, *arguments], environment, timeout)
+    return Invocation([os.fspath(executable), command.word, *arguments], environment, _seconds(timeout))
 
 
-def store_id_argument(store_id: str) -> List[str]:
+# The checks take any object: callers without a type checker pass anything.
+def _seconds(timeout: object) -> Optional[float]:
+    if timeout is None:
+        return None
+    if isinstance(timeout, bool) or not isinstance(timeout, (int, float)):
+        raise TypeError("timeout must be a number of seconds")
+    if not (math.isfinite(timeout) and timeout > 0):
+        raise ValueError("timeout must be above 0 s and finite, not %r" % timeout)
+    return timeout
+
+
+def store_id_argument(store_id: object) -> List[str]:
     if not isinstance(store_id, str):
         raise TypeError("store_id must be a str")
     return [store_id]
 
 
-def window_argument(window: Optional[int]) -> List[str]:
+def window_argument(window: object) -> List[str]:
     """The host window (an HWND as int) as the bridge takes it: unsigned decimal."""
     if window is None:
         return []
-    if isinstance(window, bool):
-        raise TypeError("window must be an int, not a bool")
+    if isinstance(window, bool) or not isinstance(window, SupportsIndex):
+        raise TypeError("window must be an int, not %s" % type(window).__name__)
     handle = operator.index(window)
     if not 0 <= handle <= MAX_HANDLE:
         raise ValueError("window handle out of range: %d" % handle)

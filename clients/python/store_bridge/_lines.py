@@ -28,7 +28,7 @@ class Command(Generic[R]):
     shapes: Tuple[Shape[R], ...]
 
     def known_members(self) -> FrozenSet[str]:
-        return frozenset().union(*(shape.members for shape in self.shapes))
+        return frozenset(name for shape in self.shapes for name in shape.members)
 
 
 def _is_text(value: object) -> bool:
@@ -116,13 +116,14 @@ def read_line(command: Command[R], output: bytes, exit_code: Optional[int]) -> R
 
     try:
         text = output.decode("utf-8")
-        line = json.loads(text, object_pairs_hook=_no_duplicates, parse_constant=_not_json)
+        parsed: object = json.loads(text, object_pairs_hook=_no_duplicates, parse_constant=_not_json)
     except ValueError as error:  # also UnicodeDecodeError and JSONDecodeError
         raise bad("not JSON (%s)" % error) from None
-    if not (text.startswith("{") and text.endswith("}")) or not isinstance(line, dict):
+    if not (text.startswith("{") and text.endswith("}")) or not isinstance(parsed, dict):
         raise bad("not exactly one JSON object")
+    line = cast(Dict[str, Any], parsed)
     known = command.known_members().intersection(line)
-    if exit_code == 2 and known == {"error"} and line["error"] == "usage":
+    if exit_code == 2 and known == frozenset({"error"}) and line["error"] == "usage":
         raise UsageError("store-bridge refused its command line", exit_code, output)
     for shape in command.shapes:
         result = shape.read(line) if shape.members == known else None

@@ -15,8 +15,12 @@ ReviewStatus = Literal["succeeded", "cancelled", "network", "error"]
 RawLine = Mapping[str, Any]
 
 
+def _no_members() -> RawLine:
+    return {}
+
+
 def _raw() -> Any:
-    return field(default_factory=dict, compare=False, repr=False)
+    return field(default_factory=_no_members, compare=False, repr=False)
 
 
 @dataclass(frozen=True)
