@@ -195,10 +195,10 @@ CASES += [
     # A status that reports an end while the operation has not ended: the flow
     # fetches the outcome itself, and the Store's refusal is what it reports.
     Case("purchase status query reports an end before the operation's", ["buy", "X"],
-         purchase_failure(system_text(E_ILLEGAL_METHOD_CALL)), 1, sim="after=never;async-status=1", max_ms=3000,
+         purchase_failure(system_text(E_ILLEGAL_METHOD_CALL, "no result")), 1, sim="after=never;async-status=1", max_ms=3000,
          trace=fetched_once(thread="main")),
     Case("purchase status query reports an unknown status", ["buy", "X"],
-         purchase_failure(system_text(E_ILLEGAL_METHOD_CALL)), 1, sim="after=never;async-status=77", max_ms=3000,
+         purchase_failure(system_text(E_ILLEGAL_METHOD_CALL, "no result")), 1, sim="after=never;async-status=77", max_ms=3000,
          trace=fetched_once(thread="main")),
     # Messages during the waits.
     Case("quit message ends the purchase wait", ["buy", "X"], purchase_failure("no result"), 1,
