@@ -1,5 +1,6 @@
 export type PurchaseStatus = 'purchased' | 'alreadyPurchased' | 'cancelled' | 'error';
 export type ReviewStatus = 'succeeded' | 'cancelled' | 'network' | 'error';
+export type ConsumableStatus = 'succeeded' | 'insufficientQuantity' | 'network' | 'server' | 'error';
 
 /**
  * The whole line as read, members this client does not know included: a later bridge may add members, and the
@@ -37,9 +38,110 @@ export interface FailureResult {
   readonly raw: RawLine;
 }
 
-/** Told apart by `exitCode`: 0, the Store answered (`error` is null); 1, it did not (`error` says why). */
+/** An add-on licence the user holds (a durable add-on or a subscription). */
+export interface AddOnLicense {
+  /** The product's Store ID, the part of `sku` before its first "/": the ID `products` and `buy` use. */
+  readonly storeId: string;
+  /** The licence's SKU Store ID, "9NBLGGH4TNMP/0010". */
+  readonly sku: string;
+  readonly active: boolean;
+  /** UTC, "YYYY-MM-DDTHH:MM:SSZ"; null when it never ends. */
+  readonly expires: string | null;
+  readonly offerToken: string;
+}
+
+/** The app's licence and its add-on licences (exit code 0). */
+export interface LicenseStatusResult {
+  readonly status: 'ok';
+  readonly active: boolean;
+  readonly trial: boolean;
+  readonly trialOwned: boolean;
+  /** Whole seconds; 0 unless `trial`. */
+  readonly trialSecondsLeft: number;
+  /** UTC, "YYYY-MM-DDTHH:MM:SSZ"; null when it never ends. */
+  readonly expires: string | null;
+  readonly sku: string;
+  readonly trialId: string;
+  /** Sorted by `storeId`. */
+  readonly addOns: readonly AddOnLicense[];
+  readonly error: null;
+  readonly exitCode: 0;
+  readonly raw: RawLine;
+}
+
+/** A product with the user's prices. A product without a price has empty price texts and `onSale` false. */
+export interface Product {
+  readonly storeId: string;
+  /** "Durable", "Consumable", "UnmanagedConsumable", "Application", "Game", or a kind a later platform adds. */
+  readonly kind: string;
+  readonly title: string;
+  /** May hold line breaks. */
+  readonly description: string;
+  readonly price: string;
+  readonly basePrice: string;
+  readonly currency: string;
+  readonly onSale: boolean;
+  /** UTC, "YYYY-MM-DDTHH:MM:SSZ"; null unless `onSale` and the sale has an end. */
+  readonly saleEnds: string | null;
+  readonly recurrencePrice: string;
+  readonly inCollection: boolean;
+  readonly offerToken: string;
+}
+
+/** The products of `products` or `collection` (exit code 0). */
+export interface ProductListResult {
+  readonly status: 'ok';
+  /** Sorted by `storeId`. */
+  readonly products: readonly Product[];
+  readonly error: null;
+  readonly exitCode: 0;
+  readonly raw: RawLine;
+}
+
+/** The Store answered a consumable request (exit code 0). Its status word stands even when `code` is set. */
+export interface BalanceStatusResult {
+  readonly status: ConsumableStatus;
+  /** The remaining balance of a Store-managed consumable. */
+  readonly balance: number;
+  /** The result's extended error, "0x8XXXXXXX", when it is a failure code; else null. */
+  readonly code: string | null;
+  readonly error: null;
+  readonly exitCode: 0;
+  readonly raw: RawLine;
+}
+
+export interface ConsumeStatusResult extends BalanceStatusResult {
+  /** The tracking ID that was sent, lower case without braces: retry with it. */
+  readonly trackingId: string;
+}
+
+/**
+ * A query or `balance` failed on the platform (exit code 1): `code` is the HRESULT, "0x8XXXXXXX", and `error` its
+ * words (possibly empty); or `code` is null and `error` is "no result" or "no operation".
+ */
+export interface QueryFailureResult {
+  readonly status: 'error';
+  readonly code: string | null;
+  readonly error: string;
+  readonly exitCode: 1;
+  readonly raw: RawLine;
+}
+
+/** `consume` ended without a Store result (exit code 1); it carries the tracking ID that was sent, to retry with. */
+export interface ConsumeFailureResult extends QueryFailureResult {
+  readonly trackingId: string;
+}
+
+/**
+ * Told apart by `exitCode`: 0, the Store answered (`error` is null); 1, it did not (`error` says why). The failures
+ * of the later commands carry a `code` (`'code' in result`), except the general failure and crash lines.
+ */
 export type PurchaseResult = PurchaseStatusResult | FailureResult;
 export type ReviewResult = ReviewStatusResult | FailureResult;
+export type LicenseResult = LicenseStatusResult | QueryFailureResult | FailureResult;
+export type ProductsResult = ProductListResult | QueryFailureResult | FailureResult;
+export type ConsumeResult = ConsumeStatusResult | ConsumeFailureResult | FailureResult;
+export type BalanceResult = BalanceStatusResult | QueryFailureResult | FailureResult;
 
 /** A number, a bigint, or the 4- or 8-byte Buffer of Electron's getNativeWindowHandle(). */
 export type WindowHandle = number | bigint | Uint8Array;
@@ -58,6 +160,18 @@ export interface BridgeOptions {
 export interface ReviewOptions extends BridgeOptions {
   /** The host's window: the dialog is centred over it and the run ends when it closes. */
   window?: WindowHandle | null;
+}
+
+export interface ProductsOptions extends BridgeOptions {
+  /** Product kind words, asked for in this order; each non-empty, without commas. Default: Durable, Consumable,
+   * UnmanagedConsumable. */
+  kinds?: readonly string[] | null;
+}
+
+export interface ConsumeOptions extends BridgeOptions {
+  /** A GUID, "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx", either case, optionally in braces. Store it before the call and
+   * retry with it: the Store counts a tracking ID once. Without it the bridge makes a new one. */
+  trackingId?: string | null;
 }
 
 export type StoreBridgeErrorKind = 'not-started' | 'timed-out' | 'aborted' | 'no-line' | 'bad-line' | 'usage';
@@ -80,6 +194,16 @@ export class StoreBridgeError extends Error {
 
 export function buy(storeId: string, options: BridgeOptions): Promise<PurchaseResult>;
 export function review(options: ReviewOptions): Promise<ReviewResult>;
+/** The app's licence and the add-on licences the user holds. No UI. */
+export function license(options: BridgeOptions): Promise<LicenseResult>;
+/** The add-ons of this app that the Store offers, with the user's prices. No UI. */
+export function products(options: ProductsOptions): Promise<ProductsResult>;
+/** The products of this app the user owns. No UI. */
+export function collection(options: ProductsOptions): Promise<ProductsResult>;
+/** Reports `quantity` (1 to 4294967295) of a consumable add-on fulfilled. No UI. */
+export function consume(storeId: string, quantity: number, options: ConsumeOptions): Promise<ConsumeResult>;
+/** The remaining balance of a Store-managed consumable add-on. No UI. */
+export function balance(storeId: string, options: BridgeOptions): Promise<BalanceResult>;
 
 /**
  * The result a command's stdout and exit code stand for; throws a StoreBridgeError of kind "usage" or "bad-line".
@@ -87,5 +211,10 @@ export function review(options: ReviewOptions): Promise<ReviewResult>;
  */
 export function readResultLine(command: 'buy', stdout: Uint8Array, exitCode: number | null): PurchaseResult;
 export function readResultLine(command: 'review', stdout: Uint8Array, exitCode: number | null): ReviewResult;
+export function readResultLine(command: 'license', stdout: Uint8Array, exitCode: number | null): LicenseResult;
+export function readResultLine(command: 'products' | 'collection', stdout: Uint8Array, exitCode: number | null):
+  ProductsResult;
+export function readResultLine(command: 'consume', stdout: Uint8Array, exitCode: number | null): ConsumeResult;
+export function readResultLine(command: 'balance', stdout: Uint8Array, exitCode: number | null): BalanceResult;
 export function readResultLine(command: string, stdout: Uint8Array, exitCode: number | null):
-  PurchaseResult | ReviewResult;
+  PurchaseResult | ReviewResult | LicenseResult | ProductsResult | ConsumeResult | BalanceResult;

@@ -5,6 +5,7 @@
 // run without a usable line rejects, with a StoreBridgeError.
 const { StoreBridgeError } = require('./lib/errors');
 const { readResultLine } = require('./lib/result-line');
+const { kindsArgument, quantityArgument, trackingIdArgument } = require('./lib/arguments');
 const { runBridge } = require('./lib/run');
 const { windowArgument } = require('./lib/window-handle');
 
@@ -22,9 +23,13 @@ async function run(command, args, options) {
   return readResultLine(command, stdout, exitCode);
 }
 
-async function buy(storeId, options) {
+function storeIdArgument(storeId) {
   if (typeof storeId !== 'string') throw new TypeError('storeId must be a string');
-  return run('buy', [storeId], options);
+  return storeId;
+}
+
+async function buy(storeId, options) {
+  return run('buy', [storeIdArgument(storeId)], options);
 }
 
 async function review(options) {
@@ -32,4 +37,27 @@ async function review(options) {
   return run('review', handle === undefined ? [] : [handle], options);
 }
 
-module.exports = { buy, review, readResultLine, StoreBridgeError };
+async function license(options) {
+  return run('license', [], options);
+}
+
+async function products(options) {
+  return run('products', kindsArgument(options?.kinds), options);
+}
+
+async function collection(options) {
+  return run('collection', kindsArgument(options?.kinds), options);
+}
+
+async function consume(storeId, quantity, options) {
+  const args = [storeIdArgument(storeId), quantityArgument(quantity), ...trackingIdArgument(options?.trackingId)];
+  return run('consume', args, options);
+}
+
+async function balance(storeId, options) {
+  return run('balance', [storeIdArgument(storeId)], options);
+}
+
+module.exports = {
+  buy, review, license, products, collection, consume, balance, readResultLine, StoreBridgeError,
+};

@@ -4,11 +4,48 @@ const { StoreBridgeError } = require('./errors');
 
 const PURCHASE_STATUSES = ['purchased', 'alreadyPurchased', 'cancelled', 'error'];
 const REVIEW_STATUSES = ['succeeded', 'cancelled', 'network', 'error'];
+const CONSUMABLE_STATUSES = ['succeeded', 'insufficientQuantity', 'network', 'server', 'error'];
+
+// RFC 3339 UTC in whole seconds; a failure HRESULT as 0x%08X; a GUID as the bridge writes it back.
+const DATE = /^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}Z$/;
+const FAILURE_CODE = /^0x[89A-F][0-9A-F]{7}$/;
+const TRACKING_ID = /^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$/;
 
 // Strict: a BOM or bytes that are not UTF-8 make the line unreadable, not patched.
 const utf8 = new TextDecoder('utf-8', { fatal: true, ignoreBOM: true });
 
 const isText = (value) => typeof value === 'string' && value !== '';
+const isString = (value) => typeof value === 'string';
+const isBoolean = (value) => typeof value === 'boolean';
+const isCount = (value) => Number.isSafeInteger(value) && value >= 0;
+const isDate = (value) => value === null || (isString(value) && DATE.test(value));
+const isCode = (value) => value === null || (isString(value) && FAILURE_CODE.test(value));
+const isTrackingId = (value) => isString(value) && TRACKING_ID.test(value);
+const isObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
+
+// The entries of a list, each of the given members and types; undefined when any does not fit. Members an entry
+// has beyond these are ignored, as at the top of a line.
+function entries(list, types) {
+  if (!Array.isArray(list)) return undefined;
+  const read = [];
+  for (const entry of list) {
+    if (!isObject(entry)) return undefined;
+    const fields = {};
+    for (const [name, fits] of Object.entries(types)) {
+      if (!Object.hasOwn(entry, name) || !fits(entry[name])) return undefined;
+      fields[name] = entry[name];
+    }
+    read.push(fields);
+  }
+  return read;
+}
+
+const ADD_ON = { storeId: isString, sku: isString, active: isBoolean, expires: isDate, offerToken: isString };
+const PRODUCT = {
+  storeId: isString, kind: isString, title: isString, description: isString, price: isString, basePrice: isString,
+  currency: isString, onSale: isBoolean, saleEnds: isDate, recurrencePrice: isString, inCollection: isBoolean,
+  offerToken: isString,
+};
 
 // A kind of line: its members, its exit code, and its reading (undefined when a value does not fit).
 const shape = (members, exitCode, read) => ({ members: members.sort().join(','), exitCode, read });
@@ -19,6 +56,21 @@ const reviewFailure = shape(['status', 'updated', 'error'], 1, ({ status, update
   (status === 'error' && updated === false && isText(error) ? { status, updated, error, exitCode: 1 } : undefined));
 // The crash line has the review failure's shape whichever command crashed.
 const crash = { ...reviewFailure, read: (line) => (line.error === 'crash' ? reviewFailure.read(line) : undefined) };
+
+// A query's platform failure; code is null for one that ended without a result and without a code.
+const queryFailure = shape(['status', 'code', 'error'], 1, ({ status, code, error }) =>
+  (status === 'error' && isCode(code) && isString(error) && (code !== null || error !== '')
+    ? { status, code, error, exitCode: 1 } : undefined));
+
+const productList = shape(['status', 'products', 'error'], 0, ({ status, products, error }) => {
+  const list = entries(products, PRODUCT);
+  return status === 'ok' && error === null && list ? { status, products: list, error, exitCode: 0 } : undefined;
+});
+const queryLines = (success) => [success, queryFailure, generalFailure, crash];
+
+// The Store's answer to a consumable request: its status word always stands, code is its ExtendedError.
+const consumableAnswer = ({ status, balance, code, error }) =>
+  error === null && CONSUMABLE_STATUSES.includes(status) && isCount(balance) && balance <= 0xffffffff && isCode(code);
 
 // The lines each command can end with.
 const COMMANDS = {
@@ -37,6 +89,36 @@ const COMMANDS = {
     reviewFailure, // the crash line among them
     generalFailure,
   ],
+  license: queryLines(shape(
+    ['status', 'active', 'trial', 'trialOwned', 'trialSecondsLeft', 'expires', 'sku', 'trialId', 'addOns', 'error'], 0,
+    ({ status, active, trial, trialOwned, trialSecondsLeft, expires, sku, trialId, addOns, error }) => {
+      const list = entries(addOns, ADD_ON);
+      if (!(status === 'ok' && error === null && list && isBoolean(active) && isBoolean(trial) && isBoolean(trialOwned)
+        && isCount(trialSecondsLeft) && isDate(expires) && isString(sku) && isString(trialId))) return undefined;
+      return {
+        status, active, trial, trialOwned, trialSecondsLeft, expires, sku, trialId, addOns: list, error, exitCode: 0,
+      };
+    })),
+  products: queryLines(productList),
+  collection: queryLines(productList),
+  consume: [
+    shape(['status', 'balance', 'trackingId', 'code', 'error'], 0, (line) => {
+      const { status, balance, trackingId, code, error } = line;
+      return consumableAnswer(line) && isTrackingId(trackingId)
+        ? { status, balance, trackingId, code, error, exitCode: 0 } : undefined;
+    }),
+    // Without a result the line still carries the tracking ID that was sent, to retry with.
+    shape(['status', 'code', 'trackingId', 'error'], 1, ({ status, code, trackingId, error }) => {
+      const failure = queryFailure.read({ status, code, error });
+      return failure && isTrackingId(trackingId) ? { status, code, trackingId, error, exitCode: 1 } : undefined;
+    }),
+    generalFailure,
+    crash,
+  ],
+  balance: queryLines(shape(['status', 'balance', 'code', 'error'], 0, (line) => {
+    const { status, balance, code, error } = line;
+    return consumableAnswer(line) ? { status, balance, code, error, exitCode: 0 } : undefined;
+  })),
 };
 
 // Every member name a command's lines have; a line may carry others (a later bridge may add some).

@@ -2,26 +2,36 @@
 
     result = store_bridge.buy("9NBLGGH4R315", executable=path)
     result = store_bridge.review(executable=path, window=hwnd, timeout=600)
+    owned = store_bridge.license(executable=path)
+    offered = store_bridge.products(["Durable", "Consumable"], executable=path)
+    used = store_bridge.consume("9NBLGGH4TNMP", 5, tracking_id, executable=path)
 
-Every documented line is a result, failure lines included (a Failure: status
-"error", exit_code 1, error holding the bridge's text). A run that gives no
+Every documented line is a result, failure lines included (status "error",
+exit_code 1, error holding the bridge's text: a Failure, or a QueryFailure or
+ConsumeFailure that also carries the platform's code). A run that gives no
 result raises a StoreBridgeError subclass: NotStarted, TimedOut, NoLine, BadLine
 or UsageError. store_bridge.aio has the same calls for asyncio. Standard library
 only, Python 3.9+.
 """
 
 import subprocess
-from typing import List, Literal, Mapping, Optional, TypeVar, overload
+import uuid
+from typing import List, Literal, Mapping, Optional, Sequence, TypeVar, Union, overload
 
-from ._invocation import NO_WINDOW, PathLike, finish, invocation, store_id_argument, window_argument
-from ._lines import BUY, COMMANDS, REVIEW, Command, read_line
+from ._invocation import (NO_WINDOW, PathLike, finish, invocation, kinds_argument, quantity_argument,
+                          store_id_argument, tracking_id_argument, window_argument)
+from ._lines import BALANCE, BUY, COLLECTION, COMMANDS, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, Command, read_line
 from .errors import BadLine, NoLine, NotStarted, StoreBridgeError, TimedOut, UsageError
-from .results import (Failure, PurchaseResult, PurchaseStatus, PurchaseStatusResult, RawLine, Result, ReviewResult,
-                      ReviewStatus, ReviewStatusResult)
+from .results import (AddOnLicense, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
+                      ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, Product,
+                      ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
+                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult)
 
-__all__ = ["buy", "review", "read_result_line",
-           "Result", "PurchaseResult", "ReviewResult", "PurchaseStatusResult", "ReviewStatusResult", "Failure",
-           "PurchaseStatus", "ReviewStatus", "RawLine",
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "read_result_line",
+           "Result", "PurchaseResult", "ReviewResult", "LicenseResult", "ProductsResult", "ConsumeResult",
+           "BalanceResult", "PurchaseStatusResult", "ReviewStatusResult", "LicenseStatusResult", "AddOnLicense",
+           "ProductListResult", "Product", "ConsumeStatusResult", "BalanceStatusResult", "Failure", "QueryFailure",
+           "ConsumeFailure", "PurchaseStatus", "ReviewStatus", "ConsumableStatus", "RawLine",
            "StoreBridgeError", "NotStarted", "TimedOut", "NoLine", "BadLine", "UsageError"]
 
 R = TypeVar("R")
@@ -37,6 +47,39 @@ def review(*, executable: PathLike, window: Optional[int] = None, timeout: Optio
            env: Optional[Mapping[str, str]] = None) -> ReviewResult:
     """Shows the rate-and-review dialog, centred over the host's window (an HWND as int) when given."""
     return _run(REVIEW, window_argument(window), executable, timeout, env)
+
+
+def license(*, executable: PathLike, timeout: Optional[float] = None,
+            env: Optional[Mapping[str, str]] = None) -> LicenseResult:
+    """The app's licence and the add-on licences the user holds. No UI."""
+    return _run(LICENSE_COMMAND, [], executable, timeout, env)
+
+
+def products(kinds: Optional[Sequence[str]] = None, *, executable: PathLike, timeout: Optional[float] = None,
+             env: Optional[Mapping[str, str]] = None) -> ProductsResult:
+    """The add-ons of this app that the Store offers, with the user's prices; kinds default to Durable, Consumable
+    and UnmanagedConsumable. No UI."""
+    return _run(PRODUCTS, kinds_argument(kinds), executable, timeout, env)
+
+
+def collection(kinds: Optional[Sequence[str]] = None, *, executable: PathLike, timeout: Optional[float] = None,
+               env: Optional[Mapping[str, str]] = None) -> ProductsResult:
+    """The products of this app the user owns; kinds as for products(). No UI."""
+    return _run(COLLECTION, kinds_argument(kinds), executable, timeout, env)
+
+
+def consume(store_id: str, quantity: int, tracking_id: Union[str, uuid.UUID, None] = None, *, executable: PathLike,
+            timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> ConsumeResult:
+    """Reports quantity (1 to 4294967295) of a consumable add-on fulfilled. Store the tracking ID before the call and
+    retry with it: the Store counts one once. Without it the bridge makes a new one. No UI."""
+    arguments = [*store_id_argument(store_id), quantity_argument(quantity), *tracking_id_argument(tracking_id)]
+    return _run(CONSUME, arguments, executable, timeout, env)
+
+
+def balance(store_id: str, *, executable: PathLike, timeout: Optional[float] = None,
+            env: Optional[Mapping[str, str]] = None) -> BalanceResult:
+    """The remaining balance of a Store-managed consumable add-on. No UI."""
+    return _run(BALANCE, store_id_argument(store_id), executable, timeout, env)
 
 
 def _run(command: Command[R], arguments: List[str], executable: PathLike, timeout: Optional[float],
@@ -56,6 +99,15 @@ def _run(command: Command[R], arguments: List[str], executable: PathLike, timeou
 def read_result_line(command: Literal["buy"], output: bytes, exit_code: Optional[int]) -> PurchaseResult: ...
 @overload
 def read_result_line(command: Literal["review"], output: bytes, exit_code: Optional[int]) -> ReviewResult: ...
+@overload
+def read_result_line(command: Literal["license"], output: bytes, exit_code: Optional[int]) -> LicenseResult: ...
+@overload
+def read_result_line(command: Literal["products", "collection"], output: bytes,
+                     exit_code: Optional[int]) -> ProductsResult: ...
+@overload
+def read_result_line(command: Literal["consume"], output: bytes, exit_code: Optional[int]) -> ConsumeResult: ...
+@overload
+def read_result_line(command: Literal["balance"], output: bytes, exit_code: Optional[int]) -> BalanceResult: ...
 @overload
 def read_result_line(command: str, output: bytes, exit_code: Optional[int]) -> Result: ...
 def read_result_line(command: str, output: bytes, exit_code: Optional[int]) -> Result:

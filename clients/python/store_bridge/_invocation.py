@@ -3,7 +3,10 @@
 import math
 import operator
 import os
+import re
 import subprocess
+import uuid
+from collections.abc import Sequence
 from dataclasses import dataclass
 from typing import Dict, List, Mapping, Optional, SupportsIndex, TypeVar, Union
 
@@ -11,6 +14,9 @@ from ._lines import Command, read_line
 from .errors import NoLine, NotStarted, TimedOut
 
 MAX_HANDLE = 2 ** 64 - 1
+MAX_QUANTITY = 2 ** 32 - 1
+_GUID = r"[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12}"
+GUID = re.compile(r"%s|\{%s\}" % (_GUID, _GUID))
 
 # A console program started by a GUI app would get a console window of its own.
 NO_WINDOW: int = getattr(subprocess, "CREATE_NO_WINDOW", 0)
@@ -68,6 +74,45 @@ def window_argument(window: object) -> List[str]:
     if not 0 <= handle <= MAX_HANDLE:
         raise ValueError("window handle out of range: %d" % handle)
     return [str(handle)]
+
+
+def kinds_argument(kinds: object) -> List[str]:
+    """Product kind words, in order, joined by commas; None leaves the bridge's own default."""
+    if kinds is None:
+        return []
+    if isinstance(kinds, (str, bytes)) or not isinstance(kinds, Sequence):
+        raise TypeError("kinds must be a list of product kind words, not %s" % type(kinds).__name__)
+    if not kinds:
+        raise ValueError("kinds must hold at least one product kind word")
+    for kind in kinds:
+        if not isinstance(kind, str):
+            raise TypeError("each product kind must be a str, not %s" % type(kind).__name__)
+        # A comma would split the word in two, an empty word is refused by the bridge, and no argument holds a NUL.
+        if kind == "" or "," in kind or "\0" in kind:
+            raise ValueError("not a product kind word: %r" % kind)
+    return [",".join(kinds)]
+
+
+def quantity_argument(quantity: object) -> str:
+    if isinstance(quantity, bool) or not isinstance(quantity, SupportsIndex):
+        raise TypeError("quantity must be an int, not %s" % type(quantity).__name__)
+    count = operator.index(quantity)
+    if not 1 <= count <= MAX_QUANTITY:
+        raise ValueError("quantity must be from 1 to %d, not %d" % (MAX_QUANTITY, count))
+    return str(count)
+
+
+def tracking_id_argument(tracking_id: object) -> List[str]:
+    """A uuid.UUID, or its text (either case, optionally in braces); None lets the bridge make one."""
+    if tracking_id is None:
+        return []
+    if isinstance(tracking_id, uuid.UUID):
+        return [str(tracking_id)]
+    if not isinstance(tracking_id, str):
+        raise TypeError("tracking_id must be a uuid.UUID or a GUID str, not %s" % type(tracking_id).__name__)
+    if GUID.fullmatch(tracking_id) is None:
+        raise ValueError("tracking_id is not a GUID: %r" % tracking_id)
+    return [tracking_id]
 
 
 def finish(command: Command[R], output: bytes, exit_code: int) -> R:

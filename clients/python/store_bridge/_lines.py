@@ -1,17 +1,28 @@
 """Reading a run's output: one table of the line shapes each command can end with."""
 
 import json
+import re
 from dataclasses import dataclass
-from typing import Any, Callable, Dict, FrozenSet, Generic, List, Optional, Tuple, TypeVar, cast
+from typing import Any, Callable, Dict, FrozenSet, Generic, List, Mapping, Optional, Tuple, TypeVar, cast
 
 from .errors import BadLine, UsageError
-from .results import (Failure, PurchaseResult, PurchaseStatus, PurchaseStatusResult, RawLine, Result, ReviewResult,
-                      ReviewStatus, ReviewStatusResult)
+from .results import (AddOnLicense, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
+                      ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, Product,
+                      ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
+                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult)
 
 PURCHASE_STATUSES: FrozenSet[str] = frozenset({"purchased", "alreadyPurchased", "cancelled", "error"})
 REVIEW_STATUSES: FrozenSet[str] = frozenset({"succeeded", "cancelled", "network", "error"})
+CONSUMABLE_STATUSES: FrozenSet[str] = frozenset({"succeeded", "insufficientQuantity", "network", "server", "error"})
+
+# RFC 3339 UTC in whole seconds; a failure HRESULT as 0x%08X; a GUID as the bridge writes it back.
+DATE = re.compile(r"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z")
+FAILURE_CODE = re.compile(r"0x[89A-F][0-9A-F]{7}")
+TRACKING_ID = re.compile(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}")
+MAX_BALANCE = 2 ** 32 - 1
 
 R = TypeVar("R", covariant=True)
+E = TypeVar("E")
 
 
 @dataclass(frozen=True)
@@ -37,6 +48,61 @@ def _is_text(value: object) -> bool:
 
 def _is_one_of(value: object, words: FrozenSet[str]) -> bool:
     return isinstance(value, str) and value in words
+
+
+def _is_bool(value: object) -> bool:
+    return isinstance(value, bool)
+
+
+def _is_str(value: object) -> bool:
+    return isinstance(value, str)
+
+
+def _is_count(value: object) -> bool:
+    return isinstance(value, int) and not isinstance(value, bool) and value >= 0
+
+
+def _matches(pattern: "re.Pattern[str]", value: object) -> bool:
+    return isinstance(value, str) and pattern.fullmatch(value) is not None
+
+
+def _is_date(value: object) -> bool:
+    return value is None or _matches(DATE, value)
+
+
+def _is_code(value: object) -> bool:
+    return value is None or _matches(FAILURE_CODE, value)
+
+
+def _fields(entry: object, types: Mapping[str, Callable[[object], bool]]) -> Optional[List[Any]]:
+    """An entry's values in the order of types, or None when it is no object or one does not fit. Members beyond
+    these are ignored, as at the top of a line."""
+    if not isinstance(entry, dict):
+        return None
+    values = [entry.get(name) for name in types]
+    fits = all(name in entry and fits(value) for (name, fits), value in zip(types.items(), values))
+    return values if fits else None
+
+
+def _entries(value: object, types: Mapping[str, Callable[[object], bool]],
+             make: Callable[..., E]) -> Optional[Tuple[E, ...]]:
+    if not isinstance(value, list):
+        return None
+    made = []
+    for entry in value:
+        fields = _fields(entry, types)
+        if fields is None:
+            return None
+        made.append(make(*fields))
+    return tuple(made)
+
+
+ADD_ON = {"storeId": _is_str, "sku": _is_str, "active": _is_bool, "expires": _is_date, "offerToken": _is_str}
+PRODUCT = {"storeId": _is_str, "kind": _is_str, "title": _is_str, "description": _is_str, "price": _is_str,
+           "basePrice": _is_str, "currency": _is_str, "onSale": _is_bool, "saleEnds": _is_date,
+           "recurrencePrice": _is_str, "inCollection": _is_bool, "offerToken": _is_str}
+LICENSE = {"active": _is_bool, "trial": _is_bool, "trialOwned": _is_bool, "trialSecondsLeft": _is_count,
+           "expires": _is_date, "sku": _is_str, "trialId": _is_str}
 
 
 def _purchase_status(line: RawLine) -> Optional[PurchaseStatusResult]:
@@ -75,6 +141,58 @@ def _general_failure(line: RawLine) -> Optional[Failure]:
     return Failure(error, raw=line) if isinstance(error, str) else None
 
 
+def _license(line: RawLine) -> Optional[LicenseStatusResult]:
+    add_ons = _entries(line["addOns"], ADD_ON, AddOnLicense)
+    if line["status"] == "ok" and line["error"] is None and _fields(line, LICENSE) is not None and add_ons is not None:
+        return LicenseStatusResult(line["active"], line["trial"], line["trialOwned"], line["trialSecondsLeft"],
+                                   line["expires"], line["sku"], line["trialId"], add_ons, raw=line)
+    return None
+
+
+def _product_list(line: RawLine) -> Optional[ProductListResult]:
+    products = _entries(line["products"], PRODUCT, Product)
+    if line["status"] == "ok" and line["error"] is None and products is not None:
+        return ProductListResult(products, raw=line)
+    return None
+
+
+def _query_failure(line: RawLine) -> Optional[QueryFailure]:
+    # Without a code the text says why ("no result", "no operation"); a code's own words may be empty.
+    code, error = line["code"], line["error"]
+    if line["status"] == "error" and _is_code(code) and _is_str(error) and (code is not None or error != ""):
+        return QueryFailure(code, error, raw=line)
+    return None
+
+
+def _consumable_answer(line: RawLine) -> bool:
+    # The Store's answer: its status word always stands, code is its extended error.
+    balance = line["balance"]
+    return (line["error"] is None and _is_one_of(line["status"], CONSUMABLE_STATUSES) and _is_count(balance)
+            and balance <= MAX_BALANCE and _is_code(line["code"]))
+
+
+def _balance_status(line: RawLine) -> Optional[BalanceStatusResult]:
+    if _consumable_answer(line):
+        return BalanceStatusResult(cast(ConsumableStatus, line["status"]), line["balance"], line["code"], raw=line)
+    return None
+
+
+def _consume_status(line: RawLine) -> Optional[ConsumeStatusResult]:
+    tracking_id = line["trackingId"]
+    if _consumable_answer(line) and _matches(TRACKING_ID, tracking_id):
+        return ConsumeStatusResult(cast(ConsumableStatus, line["status"]), line["balance"], tracking_id, line["code"],
+                                   raw=line)
+    return None
+
+
+def _consume_failure(line: RawLine) -> Optional[ConsumeFailure]:
+    # Without a result the line still carries the tracking ID that was sent, to retry with.
+    failure, tracking_id = _query_failure(line), line["trackingId"]
+    if failure is not None and _matches(TRACKING_ID, tracking_id):
+        return ConsumeFailure(failure.code, tracking_id, failure.error, raw=line)
+    return None
+
+
 GENERAL_FAILURE = Shape(frozenset({"error"}), 1, _general_failure)
 CRASH = Shape(frozenset({"status", "updated", "error"}), 1, _crash)
 
@@ -90,7 +208,30 @@ REVIEW: Command[ReviewResult] = Command("review", (
     GENERAL_FAILURE,
 ))
 
-COMMANDS: Dict[str, Command[Result]] = {command.word: command for command in (BUY, REVIEW)}
+QUERY_FAILURE = Shape(frozenset({"status", "code", "error"}), 1, _query_failure)
+LICENSE_LINE = frozenset({"status", "active", "trial", "trialOwned", "trialSecondsLeft", "expires", "sku", "trialId",
+                          "addOns", "error"})
+PRODUCT_LIST = Shape(frozenset({"status", "products", "error"}), 0, _product_list)
+
+LICENSE_COMMAND: Command[LicenseResult] = Command("license", (
+    Shape(LICENSE_LINE, 0, _license), QUERY_FAILURE, GENERAL_FAILURE, CRASH))
+PRODUCTS: Command[ProductsResult] = Command("products", (PRODUCT_LIST, QUERY_FAILURE, GENERAL_FAILURE, CRASH))
+COLLECTION: Command[ProductsResult] = Command("collection", PRODUCTS.shapes)
+CONSUME: Command[ConsumeResult] = Command("consume", (
+    Shape(frozenset({"status", "balance", "trackingId", "code", "error"}), 0, _consume_status),
+    Shape(frozenset({"status", "code", "trackingId", "error"}), 1, _consume_failure),
+    GENERAL_FAILURE,
+    CRASH,
+))
+BALANCE: Command[BalanceResult] = Command("balance", (
+    Shape(frozenset({"status", "balance", "code", "error"}), 0, _balance_status),
+    QUERY_FAILURE,
+    GENERAL_FAILURE,
+    CRASH,
+))
+
+COMMANDS: Dict[str, Command[Result]] = {command.word: command for command in (
+    BUY, REVIEW, LICENSE_COMMAND, PRODUCTS, COLLECTION, CONSUME, BALANCE)}
 
 
 def _no_duplicates(pairs: List[Tuple[str, Any]]) -> Dict[str, Any]:

@@ -8,13 +8,15 @@ time-out: nothing outlives the call. The results and errors are store_bridge's.
 
 import asyncio
 import subprocess
-from typing import List, Mapping, Optional, TypeVar
+import uuid
+from typing import List, Mapping, Optional, Sequence, TypeVar, Union
 
-from ._invocation import NO_WINDOW, PathLike, finish, invocation, store_id_argument, window_argument
-from ._lines import BUY, REVIEW, Command
-from .results import PurchaseResult, ReviewResult
+from ._invocation import (NO_WINDOW, PathLike, finish, invocation, kinds_argument, quantity_argument,
+                          store_id_argument, tracking_id_argument, window_argument)
+from ._lines import BALANCE, BUY, COLLECTION, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, Command
+from .results import BalanceResult, ConsumeResult, LicenseResult, ProductsResult, PurchaseResult, ReviewResult
 
-__all__ = ["buy", "review"]
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance"]
 
 R = TypeVar("R")
 
@@ -29,6 +31,38 @@ async def review(*, executable: PathLike, window: Optional[int] = None, timeout:
                  env: Optional[Mapping[str, str]] = None) -> ReviewResult:
     """Shows the rate-and-review dialog, centred over the host's window (an HWND as int) when given."""
     return await _run(REVIEW, window_argument(window), executable, timeout, env)
+
+
+async def license(*, executable: PathLike, timeout: Optional[float] = None,
+                  env: Optional[Mapping[str, str]] = None) -> LicenseResult:
+    """The app's licence and the add-on licences the user holds. No UI."""
+    return await _run(LICENSE_COMMAND, [], executable, timeout, env)
+
+
+async def products(kinds: Optional[Sequence[str]] = None, *, executable: PathLike, timeout: Optional[float] = None,
+                   env: Optional[Mapping[str, str]] = None) -> ProductsResult:
+    """The add-ons of this app that the Store offers, with the user's prices. No UI."""
+    return await _run(PRODUCTS, kinds_argument(kinds), executable, timeout, env)
+
+
+async def collection(kinds: Optional[Sequence[str]] = None, *, executable: PathLike, timeout: Optional[float] = None,
+                     env: Optional[Mapping[str, str]] = None) -> ProductsResult:
+    """The products of this app the user owns. No UI."""
+    return await _run(COLLECTION, kinds_argument(kinds), executable, timeout, env)
+
+
+async def consume(store_id: str, quantity: int, tracking_id: Union[str, uuid.UUID, None] = None, *,
+                  executable: PathLike, timeout: Optional[float] = None,
+                  env: Optional[Mapping[str, str]] = None) -> ConsumeResult:
+    """Reports quantity of a consumable add-on fulfilled; retry with the same tracking ID. No UI."""
+    arguments = [*store_id_argument(store_id), quantity_argument(quantity), *tracking_id_argument(tracking_id)]
+    return await _run(CONSUME, arguments, executable, timeout, env)
+
+
+async def balance(store_id: str, *, executable: PathLike, timeout: Optional[float] = None,
+                  env: Optional[Mapping[str, str]] = None) -> BalanceResult:
+    """The remaining balance of a Store-managed consumable add-on. No UI."""
+    return await _run(BALANCE, store_id_argument(store_id), executable, timeout, env)
 
 
 async def _run(command: Command[R], arguments: List[str], executable: PathLike, timeout: Optional[float],

@@ -6,10 +6,11 @@ checker knows that error is None after `if result.exit_code == 0`.
 """
 
 from dataclasses import dataclass, field
-from typing import Any, Literal, Mapping, Optional, Union
+from typing import Any, Literal, Mapping, Optional, Tuple, Union
 
 PurchaseStatus = Literal["purchased", "alreadyPurchased", "cancelled", "error"]
 ReviewStatus = Literal["succeeded", "cancelled", "network", "error"]
+ConsumableStatus = Literal["succeeded", "insufficientQuantity", "network", "server", "error"]
 
 # The line as read, members this client does not know included (a later bridge may add some).
 RawLine = Mapping[str, Any]
@@ -56,6 +57,126 @@ class Failure:
     raw: RawLine = _raw()
 
 
+@dataclass(frozen=True)
+class AddOnLicense:
+    """An add-on licence the user holds (a durable add-on or a subscription).
+
+    store_id is the product's Store ID, the part of sku ("9NBLGGH4TNMP/0010")
+    before its first "/": the ID that products() and buy() use. expires is UTC,
+    "YYYY-MM-DDTHH:MM:SSZ", or None when the licence never ends.
+    """
+    store_id: str
+    sku: str
+    active: bool
+    expires: Optional[str]
+    offer_token: str
+
+
+@dataclass(frozen=True)
+class LicenseStatusResult:
+    """The app's licence and its add-on licences (sorted by store_id); dates as for AddOnLicense.
+
+    trial_seconds_left is whole seconds, 0 unless trial.
+    """
+    active: bool
+    trial: bool
+    trial_owned: bool
+    trial_seconds_left: int
+    expires: Optional[str]
+    sku: str
+    trial_id: str
+    add_ons: Tuple[AddOnLicense, ...]
+    status: Literal["ok"] = field(default="ok", init=False)
+    error: None = field(default=None, init=False)
+    exit_code: Literal[0] = field(default=0, init=False)
+    raw: RawLine = _raw()
+
+
+@dataclass(frozen=True)
+class Product:
+    """A product with the user's prices; one without a price has empty price texts and on_sale False.
+
+    kind is the Store's word ("Durable", "Consumable", ..., or one a later
+    platform adds); sale_ends is UTC, "YYYY-MM-DDTHH:MM:SSZ", or None unless on
+    sale with an end. The description may hold line breaks.
+    """
+    store_id: str
+    kind: str
+    title: str
+    description: str
+    price: str
+    base_price: str
+    currency: str
+    on_sale: bool
+    sale_ends: Optional[str]
+    recurrence_price: str
+    in_collection: bool
+    offer_token: str
+
+
+@dataclass(frozen=True)
+class ProductListResult:
+    """The products of products() or collection(), sorted by store_id."""
+    products: Tuple[Product, ...]
+    status: Literal["ok"] = field(default="ok", init=False)
+    error: None = field(default=None, init=False)
+    exit_code: Literal[0] = field(default=0, init=False)
+    raw: RawLine = _raw()
+
+
+@dataclass(frozen=True)
+class BalanceStatusResult:
+    """The Store answered a balance query; its status word stands even when code is set.
+
+    code is the result's extended error ("0x8XXXXXXX") when it is a failure code, else None.
+    """
+    status: ConsumableStatus
+    balance: int
+    code: Optional[str] = None
+    error: None = field(default=None, init=False)
+    exit_code: Literal[0] = field(default=0, init=False)
+    raw: RawLine = _raw()
+
+
+@dataclass(frozen=True)
+class ConsumeStatusResult:
+    """The Store answered a fulfilment report; tracking_id is the one sent (lower case, no braces), to retry with."""
+    status: ConsumableStatus
+    balance: int
+    tracking_id: str
+    code: Optional[str] = None
+    error: None = field(default=None, init=False)
+    exit_code: Literal[0] = field(default=0, init=False)
+    raw: RawLine = _raw()
+
+
+@dataclass(frozen=True)
+class QueryFailure:
+    """A query or balance() failed on the platform: code is the HRESULT ("0x8XXXXXXX") and error its words (possibly
+    empty); or code is None and error is "no result" or "no operation"."""
+    code: Optional[str]
+    error: str
+    status: Literal["error"] = field(default="error", init=False)
+    exit_code: Literal[1] = field(default=1, init=False)
+    raw: RawLine = _raw()
+
+
+@dataclass(frozen=True)
+class ConsumeFailure:
+    """consume() ended without a Store result, as QueryFailure; tracking_id is the one sent, to retry with."""
+    code: Optional[str]
+    tracking_id: str
+    error: str
+    status: Literal["error"] = field(default="error", init=False)
+    exit_code: Literal[1] = field(default=1, init=False)
+    raw: RawLine = _raw()
+
+
 PurchaseResult = Union[PurchaseStatusResult, Failure]
 ReviewResult = Union[ReviewStatusResult, Failure]
-Result = Union[PurchaseStatusResult, ReviewStatusResult, Failure]
+LicenseResult = Union[LicenseStatusResult, QueryFailure, Failure]
+ProductsResult = Union[ProductListResult, QueryFailure, Failure]
+ConsumeResult = Union[ConsumeStatusResult, ConsumeFailure, Failure]
+BalanceResult = Union[BalanceStatusResult, QueryFailure, Failure]
+Result = Union[PurchaseStatusResult, ReviewStatusResult, LicenseStatusResult, ProductListResult, ConsumeStatusResult,
+               BalanceStatusResult, QueryFailure, ConsumeFailure, Failure]
