@@ -7,7 +7,7 @@ const os = require('node:os');
 const path = require('node:path');
 const { getEventListeners } = require('node:events');
 const { after, test } = require('node:test');
-const { buy, review, StoreBridgeError } = require('..');
+const { balance, buy, collection, consume, license, products, review, StoreBridgeError } = require('..');
 const { alive, pendingRun } = require('./pending-run');
 
 const executable = process.env.STORE_BRIDGE_EXE;
@@ -129,6 +129,24 @@ test('wrong arguments are refused before anything starts', async () => {
     [() => buy('X', { executable: launcher, timeoutMs: 2 ** 31 }), RangeError],
     [() => buy('X', { executable: launcher, signal: { aborted: false } }), TypeError],
     [() => buy('X', { executable: launcher, signal: true }), TypeError],
+    [() => license({}), TypeError],
+    [() => license({ executable: launcher, timeoutMs: 0 }), RangeError],
+    [() => products({ executable: launcher, kinds: 'Durable' }), TypeError],
+    [() => products({ executable: launcher, kinds: [] }), RangeError],
+    [() => products({ executable: launcher, kinds: ['Durable', ''] }), RangeError],
+    [() => collection({ executable: launcher, kinds: ['Durable,Game'] }), RangeError],
+    [() => collection({ executable: launcher, kinds: ['Dura\0ble'] }), RangeError],
+    [() => collection({ executable: launcher, kinds: [1] }), TypeError],
+    [() => consume(42, 1, { executable: launcher }), TypeError],
+    [() => consume('X', '5', { executable: launcher }), TypeError],
+    [() => consume('X', 5n, { executable: launcher }), TypeError],
+    ...[0, -1, 1.5, 4294967296, Number.NaN, Infinity].map((quantity) =>
+      [() => consume('X', quantity, { executable: launcher }), RangeError]),
+    ...['', 'x', '6f9619ff8b86d011b42d00c04fc964ff', '{6f9619ff-8b86-d011-b42d-00c04fc964ff',
+      '6f9619ff-8b86-d011-b42d-00c04fc964fg', ' 6f9619ff-8b86-d011-b42d-00c04fc964ff'].map((trackingId) =>
+      [() => consume('X', 1, { executable: launcher, trackingId }), RangeError]),
+    [() => consume('X', 1, { executable: launcher, trackingId: 42 }), TypeError],
+    [() => balance(undefined, { executable: launcher }), TypeError],
   ];
   for (const [call, type] of cases) await assert.rejects(call(), type, String(call));
   assert.equal(runs(), 0);

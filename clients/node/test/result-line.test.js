@@ -6,6 +6,25 @@ const { readResultLine } = require('..');
 
 const CRASH = '{"status":"error","updated":false,"error":"crash"}';
 
+// The lines of the later commands as the bridge writes them, and their results.
+const ADD_ON = { storeId: '9NBLGGH4TNMP', sku: '9NBLGGH4TNMP/0010', active: true, expires: '2027-03-01T00:00:00Z',
+  offerToken: 'gold' };
+const LICENSE = { status: 'ok', active: true, trial: false, trialOwned: false, trialSecondsLeft: 0, expires: null,
+  sku: '9NBLGGH4R315/0010', trialId: '', addOns: [ADD_ON], error: null };
+const PRODUCT = { storeId: '9NBLGGH4TNMP', kind: 'Durable', title: 'Gold', description: 'Line one\nLine two',
+  price: '$1.99', basePrice: '$2.99', currency: 'USD', onSale: true, saleEnds: '2027-01-01T00:00:00Z',
+  recurrencePrice: '', inCollection: false, offerToken: 'gold' };
+const PRODUCTS = { status: 'ok', products: [PRODUCT, { ...PRODUCT, storeId: '9NBLGGH4TNMQ', saleEnds: null }],
+  error: null };
+const GUID = '6f9619ff-8b86-d011-b42d-00c04fc964ff';
+const CONSUMED = { status: 'succeeded', balance: 4, trackingId: GUID, code: null, error: null };
+const BALANCE = { status: 'succeeded', balance: 4, code: null, error: null };
+const json = (line) => JSON.stringify(line);
+const success = (line) => ({ ...line, exitCode: 0 });
+// A line with one member changed, at the top or in its first entry.
+const changed = (line, member, value) => json({ ...line, [member]: value });
+const entryChanged = (line, list, member, value) => json({ ...line, [list]: [{ ...line[list][0], [member]: value }] });
+
 // [command, stdout, exit code, the result]
 const RESULTS = [
   ['buy', '{"status":"purchased","error":null}', 0, { status: 'purchased', error: null, exitCode: 0 }],
@@ -33,6 +52,39 @@ const RESULTS = [
     { status: 'succeeded', updated: true, error: null, exitCode: 0 }],
   ['review', '{"status":"error","updated":false,"error":"crash","thread":"worker"}', 1,
     { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
+  ['license', json(LICENSE), 0, success(LICENSE)],
+  ['license', changed(LICENSE, 'addOns', []), 0, success({ ...LICENSE, addOns: [] })],
+  ['license', json({ ...LICENSE, trial: true, trialSecondsLeft: 86399, expires: '9998-12-31T23:59:59Z' }), 0,
+    success({ ...LICENSE, trial: true, trialSecondsLeft: 86399, expires: '9998-12-31T23:59:59Z' })],
+  ['products', json(PRODUCTS), 0, success(PRODUCTS)],
+  ['collection', json(PRODUCTS), 0, success(PRODUCTS)],
+  ['collection', '{"status":"ok","products":[],"error":null}', 0, { status: 'ok', products: [], error: null, exitCode: 0 }],
+  ['license', '{"status":"error","code":"0x803F6107","error":"TEXT"}', 1,
+    { status: 'error', code: '0x803F6107', error: 'TEXT', exitCode: 1 }],
+  // A code's own words may be empty; without a code the text says why.
+  ['products', '{"status":"error","code":"0xC0000005","error":""}', 1,
+    { status: 'error', code: '0xC0000005', error: '', exitCode: 1 }],
+  ['balance', '{"status":"error","code":null,"error":"no operation"}', 1,
+    { status: 'error', code: null, error: 'no operation', exitCode: 1 }],
+  ['license', '{"error":"Not enough memory resources are available to complete this operation."}', 1,
+    { status: 'error', error: 'Not enough memory resources are available to complete this operation.', exitCode: 1 }],
+  ['collection', CRASH, 1, { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
+  ['consume', json(CONSUMED), 0, success(CONSUMED)],
+  // The status word stands beside a failing extended error.
+  ['consume', json({ ...CONSUMED, status: 'network', balance: 4294967295, code: '0x80072EE7' }), 0,
+    success({ ...CONSUMED, status: 'network', balance: 4294967295, code: '0x80072EE7' })],
+  ['consume', json({ status: 'error', code: '0x80070005', trackingId: GUID, error: 'denied' }), 1,
+    { status: 'error', code: '0x80070005', trackingId: GUID, error: 'denied', exitCode: 1 }],
+  ['consume', json({ status: 'error', code: null, trackingId: GUID, error: 'no result' }), 1,
+    { status: 'error', code: null, trackingId: GUID, error: 'no result', exitCode: 1 }],
+  ['consume', CRASH, 1, { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
+  ['balance', json(BALANCE), 0, success(BALANCE)],
+  ['balance', json({ ...BALANCE, status: 'insufficientQuantity', balance: 0 }), 0,
+    success({ ...BALANCE, status: 'insufficientQuantity', balance: 0 })],
+  // Members a later bridge may add, in entries too, are ignored.
+  ['license', json({ ...LICENSE, addOns: [{ ...ADD_ON, kind: 'Durable' }], user: 'x' }), 0, success(LICENSE)],
+  ['products', entryChanged(PRODUCTS, 'products', 'rating', 4.5), 0,
+    success({ ...PRODUCTS, products: [PRODUCT] })],
 ];
 
 // [command, stdout, exit code, kind]
@@ -73,6 +125,48 @@ const REJECTED = [
   ['buy', '{"error":"x","details":[{"a":1},{"a":2,"b":[{"a":3}],"a":4}]}', 1, 'bad-line'],
   ['buy', '{"error":"x","\\u0061":1,"a":2}', 1, 'bad-line'],
   ['buy', '{"error":"usage","hint":"buy <StoreID>"}', 2, 'usage'],
+  ['consume', '{"error":"usage"}', 2, 'usage'],
+  // Each command's own lines only, each with its own exit code.
+  ['buy', json(LICENSE), 0, 'bad-line'],
+  ['license', json(PRODUCTS), 0, 'bad-line'],
+  ['products', json(LICENSE), 0, 'bad-line'],
+  ['license', json(LICENSE), 1, 'bad-line'],
+  ['consume', json(BALANCE), 0, 'bad-line'],
+  ['license', '{"status":"error","code":"0x80070005","error":"x"}', 0, 'bad-line'],
+  ['consume', '{"status":"error","code":"0x80070005","error":"x"}', 1, 'bad-line'],
+  // Wrong values anywhere, in entries too.
+  ['license', changed(LICENSE, 'status', 'error'), 0, 'bad-line'],
+  ['license', changed(LICENSE, 'trialSecondsLeft', -1), 0, 'bad-line'],
+  ['license', changed(LICENSE, 'trialSecondsLeft', 1.5), 0, 'bad-line'],
+  ['license', changed(LICENSE, 'expires', '2027-03-01'), 0, 'bad-line'],
+  ['license', changed(LICENSE, 'expires', '2027-03-01T00:00:00.5Z'), 0, 'bad-line'],
+  ['license', changed(LICENSE, 'active', 'true'), 0, 'bad-line'],
+  ['license', changed(LICENSE, 'addOns', null), 0, 'bad-line'],
+  ['license', changed(LICENSE, 'addOns', {}), 0, 'bad-line'],
+  ['license', changed(LICENSE, 'addOns', [null]), 0, 'bad-line'],
+  ['license', entryChanged(LICENSE, 'addOns', 'active', null), 0, 'bad-line'],
+  ['license', entryChanged(LICENSE, 'addOns', 'expires', 0), 0, 'bad-line'],
+  ['license', json({ ...LICENSE, addOns: [{ ...ADD_ON, offerToken: undefined }] }), 0, 'bad-line'],
+  ['products', entryChanged(PRODUCTS, 'products', 'onSale', 1), 0, 'bad-line'],
+  ['products', entryChanged(PRODUCTS, 'products', 'saleEnds', ''), 0, 'bad-line'],
+  ['products', entryChanged(PRODUCTS, 'products', 'price', null), 0, 'bad-line'],
+  ['products', json({ ...PRODUCTS, products: [PRODUCT, []] }), 0, 'bad-line'],
+  ['products', changed(PRODUCTS, 'error', 'x'), 0, 'bad-line'],
+  ['license', '{"status":"error","code":"0x80070005","error":5}', 1, 'bad-line'],
+  ['license', '{"status":"error","code":"0x00000001","error":"x"}', 1, 'bad-line'],
+  ['license', '{"status":"error","code":"0x8007000","error":"x"}', 1, 'bad-line'],
+  ['license', '{"status":"error","code":"0x8007000e","error":"x"}', 1, 'bad-line'],
+  ['license', '{"status":"error","code":2147942405,"error":"x"}', 1, 'bad-line'],
+  ['license', '{"status":"error","code":null,"error":""}', 1, 'bad-line'],
+  ['consume', changed(CONSUMED, 'status', 'insufficient'), 0, 'bad-line'],
+  ['consume', changed(CONSUMED, 'balance', -1), 0, 'bad-line'],
+  ['consume', changed(CONSUMED, 'balance', 4294967296), 0, 'bad-line'],
+  ['consume', changed(CONSUMED, 'balance', '4'), 0, 'bad-line'],
+  ['consume', changed(CONSUMED, 'trackingId', GUID.toUpperCase()), 0, 'bad-line'],
+  ['consume', changed(CONSUMED, 'trackingId', `{${GUID}}`), 0, 'bad-line'],
+  ['consume', changed(CONSUMED, 'code', '0x00000000'), 0, 'bad-line'],
+  ['consume', json({ status: 'error', code: '0x80070005', trackingId: '', error: 'x' }), 1, 'bad-line'],
+  ['balance', changed(BALANCE, 'error', ''), 0, 'bad-line'],
 ];
 
 test('documented lines become results', () => {

@@ -1,7 +1,9 @@
 // A host's code as the TypeScript compiler must see it: clients/test compiles this file with `tsc --strict --noEmit`.
 // Each @ts-expect-error marks a misuse the declarations must catch; one that catches nothing fails the compile.
 import {
-  buy, review, readResultLine, StoreBridgeError, PurchaseResult, PurchaseStatus, ReviewResult, ReviewStatus,
+  buy, review, license, products, collection, consume, balance, readResultLine, StoreBridgeError, PurchaseResult,
+  PurchaseStatus, ReviewResult, ReviewStatus, LicenseResult, ProductsResult, Product, ConsumeResult, ConsumableStatus,
+  BalanceResult,
 } from '..';
 
 const executable = 'store-bridge.exe';
@@ -28,6 +30,87 @@ async function reviewUpdated(window: Uint8Array): Promise<boolean | undefined> {
   }
   const status: ReviewStatus = result.status;
   return status === 'succeeded' && result.updated;
+}
+
+async function ownedAddOns(signal: AbortSignal): Promise<Set<string> | string> {
+  const result = await license({ executable, signal });
+  if (result.exitCode === 1) {
+    // Only the query's own failure line has a code; the general failure and crash lines have none.
+    const code: string | null = 'code' in result ? result.code : null;
+    return `${code ?? 'no code'}: ${result.error}`;
+  }
+  const expires: string | null = result.expires;
+  const left: number = result.trialSecondsLeft;
+  return new Set(result.addOns.filter(({ active }) => active).map(({ storeId }) => storeId + String(expires) + left));
+}
+
+async function offers(kinds: string[]): Promise<readonly Product[]> {
+  const offered = await products({ executable, kinds, timeoutMs: 30_000 });
+  const owned = await collection({ executable });
+  if (offered.exitCode === 1 || owned.exitCode === 1) return [];
+  const saleEnds: (string | null)[] = offered.products.map((product) => product.saleEnds);
+  return offered.products.filter(({ storeId }) => !owned.products.some((mine) => mine.storeId === storeId)
+    && saleEnds.length > 0);
+}
+
+async function fulfil(storeId: string, trackingId: string): Promise<string> {
+  const result = await consume(storeId, 5, { executable, trackingId });
+  if (result.exitCode === 0) {
+    const status: ConsumableStatus = result.status;
+    const code: string | null = result.code;
+    const left: number = result.balance;
+    return `${status} ${code} ${left} ${result.trackingId}`;
+  }
+  if ('trackingId' in result) {
+    const retryWith: string = result.trackingId;
+    const code: string | null = result.code;
+    return `${retryWith} ${code}`;
+  }
+  return result.error;
+}
+
+async function remaining(storeId: string): Promise<number | null> {
+  const result = await balance(storeId, { executable });
+  return result.exitCode === 0 && result.status === 'succeeded' ? result.balance : null;
+}
+
+function laterMisuses(licence: LicenseResult, list: ProductsResult, consumed: ConsumeResult, left: BalanceResult): void {
+  if (licence.exitCode === 1) {
+    // @ts-expect-error a failure may have no code before 'code' in result
+    const code: string | null = licence.code;
+  } else {
+    // @ts-expect-error add-on licences are read-only
+    licence.addOns.push(licence.addOns[0]);
+    // @ts-expect-error an add-on licence has no title
+    licence.addOns[0].title;
+  }
+  // @ts-expect-error the products are there only after success
+  list.products;
+  if (left.exitCode === 0) {
+    // @ts-expect-error a balance has no tracking ID
+    left.trackingId;
+  }
+  // @ts-expect-error a failure of consume may have no tracking ID (the general failure and crash lines)
+  const retry: string = consumed.trackingId;
+  if (consumed.exitCode === 0) {
+    // @ts-expect-error "purchased" is no consumable status
+    const purchased: typeof consumed.status = 'purchased';
+  }
+  // @ts-expect-error the quantity is a number
+  consume('9NBLGGH4CO1N', '5', { executable });
+  // @ts-expect-error consume needs a quantity
+  consume('9NBLGGH4CO1N', { executable });
+  // @ts-expect-error the tracking ID is a string
+  consume('9NBLGGH4CO1N', 5, { executable, trackingId: 42 });
+  // @ts-expect-error kinds is an array of words
+  products({ executable, kinds: 'Durable' });
+  // @ts-expect-error license takes no Store ID
+  license('9NBLGGH4R315', { executable });
+  // @ts-expect-error balance needs a Store ID
+  balance({ executable });
+  // @ts-expect-error a collection line is no licence
+  const wrong: LicenseResult = readResultLine('collection', new Uint8Array(), 0);
+  const right: ConsumeResult = readResultLine('consume', new Uint8Array(), 0);
 }
 
 function misuses(purchase: PurchaseResult, reviewed: ReviewResult): void {
@@ -75,4 +158,6 @@ function explain(error: unknown): string {
   }
 }
 
-export { purchaseWords, reviewUpdated, misuses, readByHand, explain };
+export {
+  purchaseWords, reviewUpdated, misuses, readByHand, explain, ownedAddOns, offers, fulfil, remaining, laterMisuses,
+};

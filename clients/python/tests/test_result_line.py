@@ -11,9 +11,39 @@ sys.path.insert(0, str(ROOT / "clients" / "python"))
 sys.path.insert(0, str(ROOT / "tests" / "blackbox"))
 
 import schema  # noqa: E402
-from store_bridge import BadLine, Failure, PurchaseStatusResult, ReviewStatusResult, UsageError, read_result_line  # noqa: E402
+from store_bridge import (AddOnLicense, BadLine, BalanceStatusResult, ConsumeFailure, ConsumeStatusResult,  # noqa: E402
+                          Failure, LicenseStatusResult, Product, ProductListResult, PurchaseStatusResult,
+                          QueryFailure, ReviewStatusResult, UsageError, read_result_line)
 
 CRASH = b'{"status":"error","updated":false,"error":"crash"}'
+
+# The lines of the later commands as the bridge writes them, and their results.
+ADD_ON = {"storeId": "9NBLGGH4TNMP", "sku": "9NBLGGH4TNMP/0010", "active": True, "expires": "2027-03-01T00:00:00Z",
+          "offerToken": "gold"}
+LICENSE = {"status": "ok", "active": True, "trial": False, "trialOwned": False, "trialSecondsLeft": 0, "expires": None,
+           "sku": "9NBLGGH4R315/0010", "trialId": "", "addOns": [ADD_ON], "error": None}
+PRODUCT = {"storeId": "9NBLGGH4TNMP", "kind": "Durable", "title": "Gold", "description": "Line one\nLine two",
+           "price": "$1.99", "basePrice": "$2.99", "currency": "USD", "onSale": True,
+           "saleEnds": "2027-01-01T00:00:00Z", "recurrencePrice": "", "inCollection": False, "offerToken": "gold"}
+PRODUCTS = {"status": "ok", "products": [PRODUCT, dict(PRODUCT, storeId="9NBLGGH4TNMQ", saleEnds=None)], "error": None}
+GUID = "6f9619ff-8b86-d011-b42d-00c04fc964ff"
+CONSUMED = {"status": "succeeded", "balance": 4, "trackingId": GUID, "code": None, "error": None}
+BALANCE = {"status": "succeeded", "balance": 4, "code": None, "error": None}
+
+GOLD = AddOnLicense("9NBLGGH4TNMP", "9NBLGGH4TNMP/0010", True, "2027-03-01T00:00:00Z", "gold")
+GOLD_OFFER = Product("9NBLGGH4TNMP", "Durable", "Gold", "Line one\nLine two", "$1.99", "$2.99", "USD", True,
+                     "2027-01-01T00:00:00Z", "", False, "gold")
+OFFERS = ProductListResult((GOLD_OFFER, Product("9NBLGGH4TNMQ", "Durable", "Gold", "Line one\nLine two", "$1.99",
+                                                "$2.99", "USD", True, None, "", False, "gold")))
+
+
+def line(obj, **changes):
+    return json.dumps(dict(obj, **changes)).encode()
+
+
+def entry_changed(obj, entries, **changes):
+    return line(obj, **{entries: [dict(obj[entries][0], **changes)]})
+
 
 # (command, stdout, exit code, the result)
 RESULTS = [
@@ -39,6 +69,34 @@ RESULTS = [
     ("review", b'{"status":"succeeded","updated":true,"error":null,"at":"2027-01-01"}', 0,
      ReviewStatusResult("succeeded", True)),
     ("review", b'{"status":"error","updated":false,"error":"crash","thread":"worker"}', 1, Failure("crash", False)),
+    ("license", line(LICENSE), 0, LicenseStatusResult(True, False, False, 0, None, "9NBLGGH4R315/0010", "", (GOLD,))),
+    ("license", line(LICENSE, trial=True, trialSecondsLeft=86399, expires="9998-12-31T23:59:59Z", addOns=[]), 0,
+     LicenseStatusResult(True, True, False, 86399, "9998-12-31T23:59:59Z", "9NBLGGH4R315/0010", "", ())),
+    ("products", line(PRODUCTS), 0, OFFERS),
+    ("collection", line(PRODUCTS), 0, OFFERS),
+    ("collection", b'{"status":"ok","products":[],"error":null}', 0, ProductListResult(())),
+    ("license", b'{"status":"error","code":"0x803F6107","error":"TEXT"}', 1, QueryFailure("0x803F6107", "TEXT")),
+    # A code's own words may be empty; without a code the text says why.
+    ("products", b'{"status":"error","code":"0xC0000005","error":""}', 1, QueryFailure("0xC0000005", "")),
+    ("balance", b'{"status":"error","code":null,"error":"no operation"}', 1, QueryFailure(None, "no operation")),
+    ("license", b'{"error":"Not enough memory."}', 1, Failure("Not enough memory.")),
+    ("collection", CRASH, 1, Failure("crash", False)),
+    ("consume", line(CONSUMED), 0, ConsumeStatusResult("succeeded", 4, GUID)),
+    # The status word stands beside a failing extended error.
+    ("consume", line(CONSUMED, status="network", balance=4294967295, code="0x80072EE7"), 0,
+     ConsumeStatusResult("network", 4294967295, GUID, "0x80072EE7")),
+    ("consume", line({"status": "error", "code": "0x80070005", "trackingId": GUID, "error": "denied"}), 1,
+     ConsumeFailure("0x80070005", GUID, "denied")),
+    ("consume", line({"status": "error", "code": None, "trackingId": GUID, "error": "no result"}), 1,
+     ConsumeFailure(None, GUID, "no result")),
+    ("consume", CRASH, 1, Failure("crash", False)),
+    ("balance", line(BALANCE), 0, BalanceStatusResult("succeeded", 4)),
+    ("balance", line(BALANCE, status="insufficientQuantity", balance=0), 0,
+     BalanceStatusResult("insufficientQuantity", 0)),
+    # Members a later bridge may add, in entries too, are ignored.
+    ("license", line(LICENSE, addOns=[dict(ADD_ON, kind="Durable")], user="x"), 0,
+     LicenseStatusResult(True, False, False, 0, None, "9NBLGGH4R315/0010", "", (GOLD,))),
+    ("products", line(PRODUCTS, products=[dict(PRODUCT, rating=4.5)]), 0, ProductListResult((GOLD_OFFER,))),
 ]
 
 # (command, stdout, exit code, exception)
@@ -82,6 +140,49 @@ REJECTED = [
     ("buy", b'{"error":"x","\\u0061":1,"a":2}', 1, BadLine),
     ("buy", b'{"error":"x","ratio":NaN}', 1, BadLine),
     ("buy", b'{"error":"usage","hint":"buy <StoreID>"}', 2, UsageError),
+    ("consume", b'{"error":"usage"}', 2, UsageError),
+    # Each command's own lines only, each with its own exit code.
+    ("buy", line(LICENSE), 0, BadLine),
+    ("license", line(PRODUCTS), 0, BadLine),
+    ("products", line(LICENSE), 0, BadLine),
+    ("license", line(LICENSE), 1, BadLine),
+    ("consume", line(BALANCE), 0, BadLine),
+    ("license", b'{"status":"error","code":"0x80070005","error":"x"}', 0, BadLine),
+    ("consume", b'{"status":"error","code":"0x80070005","error":"x"}', 1, BadLine),
+    # Wrong values anywhere, in entries too.
+    ("license", line(LICENSE, status="error"), 0, BadLine),
+    ("license", line(LICENSE, trialSecondsLeft=-1), 0, BadLine),
+    ("license", line(LICENSE, trialSecondsLeft=1.5), 0, BadLine),
+    ("license", line(LICENSE, trialSecondsLeft=True), 0, BadLine),
+    ("license", line(LICENSE, expires="2027-03-01"), 0, BadLine),
+    ("license", line(LICENSE, expires="2027-03-01T00:00:00.5Z"), 0, BadLine),
+    ("license", line(LICENSE, active="true"), 0, BadLine),
+    ("license", line(LICENSE, addOns=None), 0, BadLine),
+    ("license", line(LICENSE, addOns={}), 0, BadLine),
+    ("license", line(LICENSE, addOns=[None]), 0, BadLine),
+    ("license", entry_changed(LICENSE, "addOns", active=None), 0, BadLine),
+    ("license", entry_changed(LICENSE, "addOns", expires=0), 0, BadLine),
+    ("license", line(LICENSE, addOns=[{k: v for k, v in ADD_ON.items() if k != "offerToken"}]), 0, BadLine),
+    ("products", entry_changed(PRODUCTS, "products", onSale=1), 0, BadLine),
+    ("products", entry_changed(PRODUCTS, "products", saleEnds=""), 0, BadLine),
+    ("products", entry_changed(PRODUCTS, "products", price=None), 0, BadLine),
+    ("products", line(PRODUCTS, products=[PRODUCT, []]), 0, BadLine),
+    ("products", line(PRODUCTS, error="x"), 0, BadLine),
+    ("license", b'{"status":"error","code":"0x80070005","error":5}', 1, BadLine),
+    ("license", b'{"status":"error","code":"0x00000001","error":"x"}', 1, BadLine),
+    ("license", b'{"status":"error","code":"0x8007000","error":"x"}', 1, BadLine),
+    ("license", b'{"status":"error","code":"0x8007000e","error":"x"}', 1, BadLine),
+    ("license", b'{"status":"error","code":2147942405,"error":"x"}', 1, BadLine),
+    ("license", b'{"status":"error","code":null,"error":""}', 1, BadLine),
+    ("consume", line(CONSUMED, status="insufficient"), 0, BadLine),
+    ("consume", line(CONSUMED, balance=-1), 0, BadLine),
+    ("consume", line(CONSUMED, balance=4294967296), 0, BadLine),
+    ("consume", line(CONSUMED, balance="4"), 0, BadLine),
+    ("consume", line(CONSUMED, trackingId=GUID.upper()), 0, BadLine),
+    ("consume", line(CONSUMED, trackingId="{%s}" % GUID), 0, BadLine),
+    ("consume", line(CONSUMED, code="0x00000000"), 0, BadLine),
+    ("consume", line({"status": "error", "code": "0x80070005", "trackingId": "", "error": "x"}), 1, BadLine),
+    ("balance", line(BALANCE, error=""), 0, BadLine),
 ]
 
 
