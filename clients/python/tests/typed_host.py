@@ -4,11 +4,14 @@ Each `type: ignore[...]` marks a misuse the checker must catch: under --strict a
 ignore that catches nothing is itself an error, so none of these can pass silently.
 """
 
-from typing import Literal, Optional
+import uuid
+from typing import FrozenSet, Literal, Optional, Tuple
 
 import store_bridge
 import store_bridge.aio
-from store_bridge import Failure, PurchaseResult, PurchaseStatus, ReviewResult, ReviewStatus
+from store_bridge import (BalanceResult, ConsumableStatus, ConsumeFailure, ConsumeResult, Failure, LicenseResult,
+                          Product, ProductsResult, PurchaseResult, PurchaseStatus, QueryFailure, ReviewResult,
+                          ReviewStatus)
 
 
 def purchase_words(result: PurchaseResult) -> str:
@@ -40,8 +43,64 @@ def misuses(purchase: PurchaseResult, review: ReviewResult) -> None:
     store_bridge.buy("9NBLGGH4R315")  # type: ignore[call-arg]
 
 
+def owned_add_ons(result: LicenseResult) -> FrozenSet[str]:
+    if result.exit_code == 1:
+        # Only the query's own failure line has a code; the general failure and crash lines have none.
+        code: Optional[str] = result.code if isinstance(result, QueryFailure) else None
+        return frozenset() if code is None else frozenset({code, result.error})
+    expires: Optional[str] = result.expires
+    left: int = result.trial_seconds_left
+    return frozenset(add_on.store_id for add_on in result.add_ons if add_on.active and (expires or left))
+
+
+def offers(result: ProductsResult) -> Tuple[Product, ...]:
+    if result.exit_code == 1:
+        return ()
+    sale_ends: Optional[str] = result.products[0].sale_ends
+    return tuple(product for product in result.products if not product.in_collection and sale_ends)
+
+
+def fulfilment(result: ConsumeResult) -> str:
+    if result.exit_code == 0:
+        status: ConsumableStatus = result.status
+        code: Optional[str] = result.code
+        left: int = result.balance
+        return "%s %s %d %s" % (status, code, left, result.tracking_id)
+    if isinstance(result, ConsumeFailure):
+        retry_with: str = result.tracking_id
+        return retry_with
+    return result.error
+
+
+def later_misuses(licence: LicenseResult, listed: ProductsResult, consumed: ConsumeResult,
+                  left: BalanceResult) -> None:
+    if licence.exit_code == 1:
+        code: Optional[str] = licence.code  # type: ignore[union-attr]
+    else:
+        licence.add_ons.append(licence.add_ons[0])  # type: ignore[attr-defined]
+        licence.add_ons[0].title  # type: ignore[attr-defined]
+    listed.products  # type: ignore[union-attr]
+    if left.exit_code == 0:
+        left.tracking_id  # type: ignore[attr-defined]
+    retry: str = consumed.tracking_id  # type: ignore[union-attr]
+    if consumed.exit_code == 0:
+        purchased: ConsumableStatus = "purchased"  # type: ignore[assignment]
+    store_bridge.consume("9NBLGGH4CO1N", "5", executable="store-bridge.exe")  # type: ignore[arg-type]
+    store_bridge.consume("9NBLGGH4CO1N", 5, 42, executable="store-bridge.exe")  # type: ignore[arg-type]
+    store_bridge.license("9NBLGGH4R315", executable="store-bridge.exe")  # type: ignore[misc]
+    store_bridge.balance(executable="store-bridge.exe")  # type: ignore[call-arg]
+    wrong: LicenseResult = store_bridge.read_result_line("collection", b"", 0)  # type: ignore[assignment]
+
+
 async def calls() -> None:
     bought: PurchaseResult = await store_bridge.aio.buy("9NBLGGH4R315", executable="store-bridge.exe", timeout=600)
     reviewed: ReviewResult = await store_bridge.aio.review(executable="store-bridge.exe", window=4242)
     read: PurchaseResult = store_bridge.read_result_line("buy", b'{"status":"purchased","error":null}', 0)
     misread: ReviewResult = store_bridge.read_result_line("buy", b"", 0)  # type: ignore[assignment]
+    licence: LicenseResult = await store_bridge.aio.license(executable="store-bridge.exe")
+    listed: ProductsResult = await store_bridge.aio.products(("Durable", "Game"), executable="store-bridge.exe")
+    owned: ProductsResult = await store_bridge.aio.collection(executable="store-bridge.exe", timeout=30)
+    consumed: ConsumeResult = await store_bridge.aio.consume("9NBLGGH4CO1N", 5, uuid.uuid4(),
+                                                             executable="store-bridge.exe")
+    left: BalanceResult = await store_bridge.aio.balance("9NBLGGH4CO1N", executable="store-bridge.exe")
+    read_consume: ConsumeResult = store_bridge.read_result_line("consume", b"", 0)
