@@ -33,12 +33,15 @@ const RANDOM_GUID = /^[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-
 const ANSWERS = [
   ['', { status: 'succeeded', balance: 0, code: null, error: null }, 0],
   ['balance=4294967295', { status: 'succeeded', balance: 4294967295, code: null, error: null }, 0],
-  ['consumable=InsufficientQuantity;balance=3', { status: 'insufficientQuantity', balance: 3, code: null, error: null }, 0],
+  ['consumable=InsufficientQuantity;balance=3',
+    { status: 'insufficientQuantity', balance: 3, code: null, error: null }, 0],
   // The status word stands beside a failing extended error.
-  ['consumable=NetworkError;extended-error=0x80072EE7', { status: 'network', balance: 0, code: '0x80072EE7', error: null }, 0],
+  ['consumable=NetworkError;extended-error=0x80072EE7',
+    { status: 'network', balance: 0, code: '0x80072EE7', error: null }, 0],
   ['consumable=ServerError', { status: 'server', balance: 0, code: null, error: null }, 0],
   ['consumable=7;balance=1;extended-error=S_FALSE', { status: 'error', balance: 1, code: null, error: null }, 0],
-  ['results=E_FAIL;restricted=nicht%0D%0Aerreichbar', { status: 'error', code: '0x80004005', error: 'nicht\r\nerreichbar' }, 1],
+  ['results=E_FAIL;restricted=nicht%0D%0Aerreichbar',
+    { status: 'error', code: '0x80004005', error: 'nicht\r\nerreichbar' }, 1],
   ['fail=ConsumableResult.BalanceRemaining:E_ACCESSDENIED;restricted=gesperrt',
     { status: 'error', code: '0x80070005', error: 'gesperrt' }, 1],
   ['results=null', { status: 'error', code: null, error: 'no result' }, 1],

@@ -31,7 +31,8 @@ let runs = 0;
 // A fresh app: its cache file, and its Store's scenario with a trace.
 function app(scenario, cacheFile = path.join(scratch, `${runs += 1}.json`)) {
   const trace = path.join(scratch, `${runs}.trace`);
-  const owned = ownedAddOns(cacheFile, { executable, env: { STORE_BRIDGE_SIM: scenario, STORE_BRIDGE_SIM_TRACE: trace } });
+  const env = { STORE_BRIDGE_SIM: scenario, STORE_BRIDGE_SIM_TRACE: trace };
+  const owned = ownedAddOns(cacheFile, { executable, env });
   return { owned, cacheFile, licenceChecks: () => traced(trace, 'GetAppLicenseAsync').length };
 }
 const ownership = (owned) => [GOLD, SILVER, MONTHLY].filter((storeId) => owned.has(storeId));

@@ -37,8 +37,9 @@ test('license reads the app licence and its add-on licences', async () => {
   const trialLeft = 86400n * 10000000n + 9999999n; // a day and a fraction: whole seconds, rounded down
   const cases = [
     ['', FULL],
-    [[`app-trial=true`, 'app-trial-owned=true', `app-trial-left=${trialLeft}`, `app-expires=${ticks('2026-12-24T18:30:05Z')}`,
-      `app-sku=${encoded('9NBLGGH4R315/0011')}`, `app-trial-id=${encoded('trial-1')}`].join(';'),
+    [['app-trial=true', 'app-trial-owned=true', `app-trial-left=${trialLeft}`,
+      `app-expires=${ticks('2026-12-24T18:30:05Z')}`, `app-sku=${encoded('9NBLGGH4R315/0011')}`,
+      `app-trial-id=${encoded('trial-1')}`].join(';'),
     { ...FULL, trial: true, trialOwned: true, trialSecondsLeft: 86400, expires: '2026-12-24T18:30:05Z',
       sku: '9NBLGGH4R315/0011', trialId: 'trial-1' }],
     ['app-active=false', { ...FULL, active: false }],
@@ -49,7 +50,8 @@ test('license reads the app licence and its add-on licences', async () => {
       { storeId: '9NBLGGH4TNMQ', sku: SKU('9NBLGGH4TNMQ'), active: false, expires: null, offerToken: AWKWARD },
     ] }],
     ['add-on-map=null', FULL],
-    [`results=E_FAIL;restricted=${encoded(AWKWARD)}`, { status: 'error', code: '0x80004005', error: AWKWARD, exitCode: 1 }],
+    [`results=E_FAIL;restricted=${encoded(AWKWARD)}`,
+      { status: 'error', code: '0x80004005', error: AWKWARD, exitCode: 1 }],
     ['fail=AppLicense.IsActive:E_ACCESSDENIED;restricted=gesperrt',
       { status: 'error', code: '0x80070005', error: 'gesperrt', exitCode: 1 }],
     ['context=E_ACCESSDENIED;restricted=Kein%20Zugriff',
@@ -91,7 +93,8 @@ test('a product query failure keeps its code and its words; a missing object giv
     ['', { status: 'ok', products: [], error: null, exitCode: 0 }],
     ['product=9NBLGGH4TNMP,pricing=none,in-collection=true', { status: 'ok', products: [{
       storeId: '9NBLGGH4TNMP', kind: 'Durable', title: '', description: '', price: '', basePrice: '', currency: '',
-      onSale: false, saleEnds: null, recurrencePrice: '', inCollection: true, offerToken: '' }], error: null, exitCode: 0 }],
+      onSale: false, saleEnds: null, recurrencePrice: '', inCollection: true, offerToken: '',
+    }], error: null, exitCode: 0 }],
     ['product-map=null', { status: 'ok', products: [], error: null, exitCode: 0 }],
     // A code's own words may be empty (the system has none for this one here).
     ['extended-error=0x803F6107', { status: 'error', code: '0x803F6107', error: '', exitCode: 1 }],

@@ -58,7 +58,8 @@ const RESULTS = [
     success({ ...LICENSE, trial: true, trialSecondsLeft: 86399, expires: '9998-12-31T23:59:59Z' })],
   ['products', json(PRODUCTS), 0, success(PRODUCTS)],
   ['collection', json(PRODUCTS), 0, success(PRODUCTS)],
-  ['collection', '{"status":"ok","products":[],"error":null}', 0, { status: 'ok', products: [], error: null, exitCode: 0 }],
+  ['collection', '{"status":"ok","products":[],"error":null}', 0,
+    { status: 'ok', products: [], error: null, exitCode: 0 }],
   ['license', '{"status":"error","code":"0x803F6107","error":"TEXT"}', 1,
     { status: 'error', code: '0x803F6107', error: 'TEXT', exitCode: 1 }],
   // A code's own words may be empty; without a code the text says why.

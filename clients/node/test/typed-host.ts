@@ -74,7 +74,9 @@ async function remaining(storeId: string): Promise<number | null> {
   return result.exitCode === 0 && result.status === 'succeeded' ? result.balance : null;
 }
 
-function laterMisuses(licence: LicenseResult, list: ProductsResult, consumed: ConsumeResult, left: BalanceResult): void {
+function laterMisuses(
+  licence: LicenseResult, list: ProductsResult, consumed: ConsumeResult, left: BalanceResult,
+): void {
   if (licence.exitCode === 1) {
     // @ts-expect-error a failure may have no code before 'code' in result
     const code: string | null = licence.code;

@@ -68,7 +68,8 @@ class Runs(unittest.TestCase):
         """The options of a run with a fresh trace, and the trace's file."""
         self.traces += 1
         trace = self.scratch / ("%d.trace" % self.traces)
-        return {"executable": EXECUTABLE, "env": {"STORE_BRIDGE_SIM": scenario, "STORE_BRIDGE_SIM_TRACE": str(trace)}}, trace
+        env = {"STORE_BRIDGE_SIM": scenario, "STORE_BRIDGE_SIM_TRACE": str(trace)}
+        return {"executable": EXECUTABLE, "env": env}, trace
 
     def each(self, cases, check):
         """check(api, *case) for every case through every API, each a subtest; a case's first member names it."""
@@ -114,8 +115,8 @@ class Queries(Runs):
              ["Game", "Consumable", "Durable"]),
             ("collection", None, tuple(p for p in catalogue_products(owned) if p.in_collection),
              ["Durable", "Consumable", "UnmanagedConsumable"]),
-            ("collection", ["Durable", "Game"], tuple(p for p in catalogue_products(owned, ["Durable"]) if p.in_collection),
-             ["Durable", "Game"]),
+            ("collection", ["Durable", "Game"],
+             tuple(p for p in catalogue_products(owned, ["Durable"]) if p.in_collection), ["Durable", "Game"]),
         ]
         def check(api, query, kinds, expected, received):
             options, trace = self.traced_sim(catalogue_scenario(owned))
