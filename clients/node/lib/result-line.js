@@ -23,23 +23,29 @@ const isCode = (value) => value === null || (isString(value) && FAILURE_CODE.tes
 const isTrackingId = (value) => isString(value) && TRACKING_ID.test(value);
 const isObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
 
-// The entries of a list, each of the given members and types; undefined when any does not fit. Members an entry
-// has beyond these are ignored, as at the top of a line.
-function entries(list, types) {
-  if (!Array.isArray(list)) return undefined;
-  const read = [];
-  for (const entry of list) {
-    if (!isObject(entry)) return undefined;
-    const fields = {};
-    for (const [name, fits] of Object.entries(types)) {
-      if (!Object.hasOwn(entry, name) || !fits(entry[name])) return undefined;
-      fields[name] = entry[name];
-    }
-    read.push(fields);
+// An object's members of the given names and types; undefined when one is missing or does not fit. Members beyond
+// these are ignored, as at the top of a line.
+function fields(object, types) {
+  if (!isObject(object)) return undefined;
+  const read = {};
+  for (const [name, fits] of Object.entries(types)) {
+    if (!Object.hasOwn(object, name) || !fits(object[name])) return undefined;
+    read[name] = object[name];
   }
   return read;
 }
 
+// The entries of a list, each read by fields(); undefined when it is no list or any entry does not fit.
+function entries(list, types) {
+  if (!Array.isArray(list)) return undefined;
+  const read = list.map((entry) => fields(entry, types));
+  return read.includes(undefined) ? undefined : read;
+}
+
+const LICENSE = {
+  active: isBoolean, trial: isBoolean, trialOwned: isBoolean, trialSecondsLeft: isCount, expires: isDate, sku: isString,
+  trialId: isString,
+};
 const ADD_ON = { storeId: isString, sku: isString, active: isBoolean, expires: isDate, offerToken: isString };
 const PRODUCT = {
   storeId: isString, kind: isString, title: isString, description: isString, price: isString, basePrice: isString,
@@ -91,13 +97,11 @@ const COMMANDS = {
   ],
   license: queryLines(shape(
     ['status', 'active', 'trial', 'trialOwned', 'trialSecondsLeft', 'expires', 'sku', 'trialId', 'addOns', 'error'], 0,
-    ({ status, active, trial, trialOwned, trialSecondsLeft, expires, sku, trialId, addOns, error }) => {
-      const list = entries(addOns, ADD_ON);
-      if (!(status === 'ok' && error === null && list && isBoolean(active) && isBoolean(trial) && isBoolean(trialOwned)
-        && isCount(trialSecondsLeft) && isDate(expires) && isString(sku) && isString(trialId))) return undefined;
-      return {
-        status, active, trial, trialOwned, trialSecondsLeft, expires, sku, trialId, addOns: list, error, exitCode: 0,
-      };
+    (line) => {
+      const licence = fields(line, LICENSE);
+      const addOns = entries(line.addOns, ADD_ON);
+      return line.status === 'ok' && line.error === null && licence && addOns
+        ? { status: 'ok', ...licence, addOns, error: null, exitCode: 0 } : undefined;
     })),
   products: queryLines(productList),
   collection: queryLines(productList),
