@@ -2,12 +2,14 @@
 
 #include "../store/purchase_flow.h"
 #include "../store/review_flow.h"
+#include "version_flow.h"
 
 namespace {
 
 constexpr command commands[] = {
     {WIDE("buy"), true, run_purchase_flow},
     {WIDE("review"), false, run_review_flow},
+    {WIDE("version"), false, run_version_flow},
 };
 
 } // namespace

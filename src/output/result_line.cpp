@@ -65,4 +65,10 @@ void write_review_failure_line(std::string_view text) {
     put({R"({"status":"error","updated":false,"error":")", escaped, R"("})"});
 }
 
+void write_version_line(std::string_view version, const std::optional<std::string>& package) {
+    const std::string escaped_version = escape_result_text(version);
+    const std::string package_value = package ? '"' + escape_result_text(*package) + '"' : "null";
+    put({R"({"status":"ok","version":")", escaped_version, R"(","package":)", package_value, R"(,"error":null})"});
+}
+
 void flush_result_stream() { std::fflush(stdout); }

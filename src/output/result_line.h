@@ -2,6 +2,7 @@
 // a line break. Every line but the crash line goes through these writers.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,8 @@ void write_review_status_line(std::string_view status, bool updated);
 void write_no_operation_line();
 void write_owner_closed_line();
 void write_review_failure_line(std::string_view text);
+// package: the package full name in UTF-8, none for a process without package identity.
+void write_version_line(std::string_view version, const std::optional<std::string>& package);
 
 // Writing does not flush; the runtime flushes at normal exit. Only a path that
 // ends the process without that exit processing calls this.

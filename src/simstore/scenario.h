@@ -65,6 +65,7 @@ struct scenario {
     bool anchor_fails = false;
     bool event_fails = false;
     std::vector<declared_window> windows;
+    std::optional<wide_string> package; // the package identity the process runs under
 };
 
 // Why a scenario text was refused; the message names the offending item.

@@ -113,6 +113,10 @@ TEST(result_lines, every_shape_is_exact_and_strict_json) {
         {write_no_operation_line, R"({"status":"error","updated":false,"error":"no operation"})"},
         {write_owner_closed_line, R"({"status":"error","updated":false,"error":"owner closed"})"},
         {[] { write_review_failure_line("no result"); }, R"({"status":"error","updated":false,"error":"no result"})"},
+        {[] { write_version_line("0.2.0", std::nullopt); },
+         R"({"status":"ok","version":"0.2.0","package":null,"error":null})"},
+        {[&] { write_version_line("1.0.0-rc1", text); },
+         R"({"status":"ok","version":"1.0.0-rc1","package":"a \"quoted\" \\ text  with\u0009tab","error":null})"},
     };
     for (const auto& s : shapes) EXPECT_EQ(captured(s.write), s.line);
 

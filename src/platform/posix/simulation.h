@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 #include <vector>
 
 struct simulated_window {
@@ -21,6 +22,7 @@ struct simulated_platform {
     bool anchor_fails = false;  // CreateWindowExW gives no window
     bool event_fails = false;   // CreateEventW gives no event
     std::vector<simulated_window> windows;
+    std::optional<std::basic_string<WCHAR>> package; // the package full name; none: no package identity
 };
 
 // Read once from the scenario; a scenario that does not parse asks for nothing here.
