@@ -1,5 +1,5 @@
 """The black-box cases, one table for both targets: the command line here, the
-flows and crash containment in their own modules.
+flows, the version command and crash containment in their own modules.
 
 A case is Case(name, args, expected stdout, exit code, ...options): see case.py
 for the options and lines.py for the result lines and system_text(code).
@@ -8,12 +8,8 @@ for the options and lines.py for the result lines and system_text(code).
 import crash_cases
 import flow_cases
 import version_cases
-from case import NATIVE, Case
+from case import NATIVE, Case, no_store_calls
 from lines import nothing, usage
-
-
-def no_store_calls(trace, handles):
-    assert not trace, "the Store was called: %s" % [record.get("call") for record in trace]
 
 
 def usage_case(name, args, **options):

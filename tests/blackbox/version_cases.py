@@ -1,13 +1,9 @@
 """The "version" command: the configured version and the process's package identity, without the Store."""
 
-from case import NATIVE, Case
+from case import NATIVE, Case, no_store_calls
 from lines import general_failure, system_text, version
 
 ERROR_INSUFFICIENT_BUFFER = 0x8007007A
-
-
-def no_store_calls(trace, handles):
-    assert not trace, "the Store was called: %s" % [record.get("call") for record in trace]
 
 
 CASES = [
