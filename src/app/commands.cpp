@@ -7,9 +7,9 @@
 namespace {
 
 constexpr command commands[] = {
-    {WIDE("buy"), true, run_purchase_flow},
-    {WIDE("review"), false, run_review_flow},
-    {WIDE("version"), false, run_version_flow},
+    {WIDE("buy"), 1, run_purchase_flow},
+    {WIDE("review"), 0, run_review_flow},
+    {WIDE("version"), 0, run_version_flow},
 };
 
 } // namespace

@@ -22,7 +22,6 @@ std::optional<std::string> current_package_full_name() {
 
 } // namespace
 
-int run_version_flow(const wide_string&) {
-    write_version_line(STORE_BRIDGE_VERSION_TEXT, current_package_full_name());
-    return 0;
+result_line run_version_flow(std::span<const wide_string>) {
+    return version_line(STORE_BRIDGE_VERSION_TEXT, current_package_full_name());
 }

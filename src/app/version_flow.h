@@ -1,7 +1,10 @@
 #pragma once
 
+#include "../output/result_line.h"
 #include "../platform/win.h"
 
-// "version": writes the program's version and the package identity the process
-// runs under. Arguments are ignored. Returns the exit code.
-int run_version_flow(const wide_string& ignored);
+#include <span>
+
+// "version": the program's version and the package identity the process runs
+// under. Arguments are ignored.
+result_line run_version_flow(std::span<const wide_string> ignored);
