@@ -147,8 +147,8 @@ export type BalanceResult = BalanceStatusResult | QueryFailureResult | FailureRe
 export type WindowHandle = number | bigint | Uint8Array;
 
 export interface BridgeOptions {
-  /** Path of store-bridge.exe (store-bridge on Linux and macOS). */
-  executable: string;
+  /** Path of store-bridge.exe (store-bridge on Linux and macOS). Default: exePath(). */
+  executable?: string;
   /** Kill the run and reject with kind "timed-out" after this long (above 0). No limit when absent. */
   timeoutMs?: number;
   /** Aborting kills the run at once and rejects with kind "aborted"; an aborted signal starts nothing. */
@@ -192,18 +192,26 @@ export class StoreBridgeError extends Error {
   readonly cause?: unknown;
 }
 
-export function buy(storeId: string, options: BridgeOptions): Promise<PurchaseResult>;
-export function review(options: ReviewOptions): Promise<ReviewResult>;
+export function buy(storeId: string, options?: BridgeOptions): Promise<PurchaseResult>;
+export function review(options?: ReviewOptions): Promise<ReviewResult>;
 /** The app's licence and the add-on licences the user holds. No UI. */
-export function license(options: BridgeOptions): Promise<LicenseResult>;
+export function license(options?: BridgeOptions): Promise<LicenseResult>;
 /** The add-ons of this app that the Store offers, with the user's prices. No UI. */
-export function products(options: ProductsOptions): Promise<ProductsResult>;
+export function products(options?: ProductsOptions): Promise<ProductsResult>;
 /** The products of this app the user owns. No UI. */
-export function collection(options: ProductsOptions): Promise<ProductsResult>;
+export function collection(options?: ProductsOptions): Promise<ProductsResult>;
 /** Reports `quantity` (1 to 4294967295) of a consumable add-on fulfilled. No UI. */
-export function consume(storeId: string, quantity: number, options: ConsumeOptions): Promise<ConsumeResult>;
+export function consume(storeId: string, quantity: number, options?: ConsumeOptions): Promise<ConsumeResult>;
 /** The remaining balance of a Store-managed consumable add-on. No UI. */
-export function balance(storeId: string, options: BridgeOptions): Promise<BalanceResult>;
+export function balance(storeId: string, options?: BridgeOptions): Promise<BalanceResult>;
+
+/**
+ * The store-bridge program for this process: in a packaged Electron app the one beside the app (extraFiles) or under
+ * process.resourcesPath (extraResource), else the one this package carries for the platform (Windows x64 and Arm64:
+ * the x64 exe; Linux x64: the portable build), a path inside app.asar mapped to app.asar.unpacked. Throws when there is
+ * none, naming every place it looked.
+ */
+export function exePath(): string;
 
 /**
  * The result a command's stdout and exit code stand for; throws a StoreBridgeError of kind "usage" or "bad-line".

@@ -1,10 +1,13 @@
 """Host side of store-bridge: start it, read its one result line, return a typed result.
 
-    result = store_bridge.buy("9NBLGGH4R315", executable=path)
-    result = store_bridge.review(executable=path, window=hwnd, timeout=600)
-    owned = store_bridge.license(executable=path)
-    offered = store_bridge.products(["Durable", "Consumable"], executable=path)
-    used = store_bridge.consume("9NBLGGH4TNMP", 5, tracking_id, executable=path)
+    result = store_bridge.buy("9NBLGGH4R315")
+    result = store_bridge.review(window=hwnd, timeout=600, executable=path)
+    owned = store_bridge.license(timeout=60)
+    offered = store_bridge.products(["Durable", "Consumable"], timeout=60)
+    used = store_bridge.consume("9NBLGGH4TNMP", 5, tracking_id, timeout=60)
+
+Without executable=, the calls start the program inside the installed wheel
+(exe_path()).
 
 Every documented line is a result, failure lines included (status "error",
 exit_code 1, error holding the bridge's text: a Failure, or a QueryFailure or
@@ -21,13 +24,14 @@ from typing import List, Literal, Mapping, Optional, Sequence, TypeVar, Union, o
 from ._invocation import (NO_WINDOW, PathLike, finish, invocation, kinds_argument, quantity_argument,
                           store_id_argument, tracking_id_argument, window_argument)
 from ._lines import BALANCE, BUY, COLLECTION, COMMANDS, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, Command, read_line
+from .bundled_program import exe_path
 from .errors import BadLine, NoLine, NotStarted, StoreBridgeError, TimedOut, UsageError
 from .results import (AddOnLicense, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
                       ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, Product,
                       ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
                       QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult)
 
-__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "read_result_line",
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "read_result_line", "exe_path",
            "Result", "PurchaseResult", "ReviewResult", "LicenseResult", "ProductsResult", "ConsumeResult",
            "BalanceResult", "PurchaseStatusResult", "ReviewStatusResult", "LicenseStatusResult", "AddOnLicense",
            "ProductListResult", "Product", "ConsumeStatusResult", "BalanceStatusResult", "Failure", "QueryFailure",
@@ -37,52 +41,53 @@ __all__ = ["buy", "review", "license", "products", "collection", "consume", "bal
 R = TypeVar("R")
 
 
-def buy(store_id: str, *, executable: PathLike, timeout: Optional[float] = None,
+def buy(store_id: str, *, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
         env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
     """Shows the purchase dialog for the product with this Store ID."""
     return _run(BUY, store_id_argument(store_id), executable, timeout, env)
 
 
-def review(*, executable: PathLike, window: Optional[int] = None, timeout: Optional[float] = None,
+def review(*, executable: Optional[PathLike] = None, window: Optional[int] = None, timeout: Optional[float] = None,
            env: Optional[Mapping[str, str]] = None) -> ReviewResult:
     """Shows the rate-and-review dialog, centred over the host's window (an HWND as int) when given."""
     return _run(REVIEW, window_argument(window), executable, timeout, env)
 
 
-def license(*, executable: PathLike, timeout: Optional[float] = None,
+def license(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
             env: Optional[Mapping[str, str]] = None) -> LicenseResult:
     """The app's licence and the add-on licences the user holds. No UI."""
     return _run(LICENSE_COMMAND, [], executable, timeout, env)
 
 
-def products(kinds: Optional[Sequence[str]] = None, *, executable: PathLike, timeout: Optional[float] = None,
-             env: Optional[Mapping[str, str]] = None) -> ProductsResult:
+def products(kinds: Optional[Sequence[str]] = None, *, executable: Optional[PathLike] = None,
+             timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> ProductsResult:
     """The add-ons of this app that the Store offers, with the user's prices; kinds default to Durable, Consumable
     and UnmanagedConsumable. No UI."""
     return _run(PRODUCTS, kinds_argument(kinds), executable, timeout, env)
 
 
-def collection(kinds: Optional[Sequence[str]] = None, *, executable: PathLike, timeout: Optional[float] = None,
-               env: Optional[Mapping[str, str]] = None) -> ProductsResult:
+def collection(kinds: Optional[Sequence[str]] = None, *, executable: Optional[PathLike] = None,
+               timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> ProductsResult:
     """The products of this app the user owns; kinds as for products(). No UI."""
     return _run(COLLECTION, kinds_argument(kinds), executable, timeout, env)
 
 
-def consume(store_id: str, quantity: int, tracking_id: Union[str, uuid.UUID, None] = None, *, executable: PathLike,
-            timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> ConsumeResult:
+def consume(store_id: str, quantity: int, tracking_id: Union[str, uuid.UUID, None] = None, *,
+            executable: Optional[PathLike] = None, timeout: Optional[float] = None,
+            env: Optional[Mapping[str, str]] = None) -> ConsumeResult:
     """Reports quantity (1 to 4294967295) of a consumable add-on fulfilled. Store the tracking ID before the call and
     retry with it: the Store counts one once. Without it the bridge makes a new one. No UI."""
     arguments = [*store_id_argument(store_id), quantity_argument(quantity), *tracking_id_argument(tracking_id)]
     return _run(CONSUME, arguments, executable, timeout, env)
 
 
-def balance(store_id: str, *, executable: PathLike, timeout: Optional[float] = None,
+def balance(store_id: str, *, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
             env: Optional[Mapping[str, str]] = None) -> BalanceResult:
     """The remaining balance of a Store-managed consumable add-on. No UI."""
     return _run(BALANCE, store_id_argument(store_id), executable, timeout, env)
 
 
-def _run(command: Command[R], arguments: List[str], executable: PathLike, timeout: Optional[float],
+def _run(command: Command[R], arguments: List[str], executable: Optional[PathLike], timeout: Optional[float],
          env: Optional[Mapping[str, str]]) -> R:
     run = invocation(command, arguments, executable, timeout, env)
     try:
