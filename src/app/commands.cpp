@@ -1,13 +1,17 @@
 #include "commands.h"
 
 #include "../store/purchase_flow.h"
+#include "../store/query_flows.h"
 #include "../store/review_flow.h"
 
 namespace {
 
 constexpr command commands[] = {
-    {WIDE("buy"), true, run_purchase_flow},
-    {WIDE("review"), false, run_review_flow},
+    {WIDE("buy"), 1, run_purchase_flow},
+    {WIDE("review"), 0, run_review_flow},
+    {WIDE("license"), 0, run_license_flow},
+    {WIDE("products"), 0, run_products_flow},
+    {WIDE("collection"), 0, run_collection_flow},
 };
 
 } // namespace

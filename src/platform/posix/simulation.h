@@ -20,6 +20,7 @@ struct simulated_platform {
     HRESULT apartment = S_OK; // what CoInitializeEx fails with, S_OK for no fault
     bool anchor_fails = false;  // CreateWindowExW gives no window
     bool event_fails = false;   // CreateEventW gives no event
+    bool wait_fails = false;    // MsgWaitForMultipleObjects fails
     std::vector<simulated_window> windows;
 };
 
