@@ -3,12 +3,14 @@
 #include "../store/purchase_flow.h"
 #include "../store/query_flows.h"
 #include "../store/review_flow.h"
+#include "version_flow.h"
 
 namespace {
 
 constexpr command commands[] = {
     {WIDE("buy"), 1, run_purchase_flow},
     {WIDE("review"), 0, run_review_flow},
+    {WIDE("version"), 0, run_version_flow},
     {WIDE("license"), 0, run_license_flow},
     {WIDE("products"), 0, run_products_flow},
     {WIDE("collection"), 0, run_collection_flow},
