@@ -7,6 +7,7 @@ for the options and lines.py for the result lines and system_text(code).
 
 import crash_cases
 import flow_cases
+import query_cases
 import version_cases
 from case import NATIVE, Case, no_store_calls
 from lines import nothing, usage
@@ -40,4 +41,4 @@ COMMAND_LINE_CASES = [
     Case("usage with standard output closed", ["sell"], nothing(), 2, stdout_closed=True),
 ]
 
-CASES = COMMAND_LINE_CASES + flow_cases.CASES + version_cases.CASES + crash_cases.CASES
+CASES = COMMAND_LINE_CASES + flow_cases.CASES + query_cases.CASES + version_cases.CASES + crash_cases.CASES

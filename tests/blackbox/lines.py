@@ -42,9 +42,29 @@ def escape(text: bytes) -> bytes:
     return bytes(out)
 
 
+def json_escape(text: bytes) -> bytes:
+    """RFC 8259, as the query lines escape: short escapes for quote, backslash,
+    LF, CR, tab, backspace and form feed, \\u00xx for the other bytes below 0x20."""
+    short = {0x22: b'\\"', 0x5C: b"\\\\", 0x0A: b"\\n", 0x0D: b"\\r", 0x09: b"\\t", 0x08: b"\\b", 0x0C: b"\\f"}
+    out = bytearray()
+    for byte in text:
+        if byte in short:
+            out += short[byte]
+        elif byte < 0x20:
+            out += b"\\u00%02x" % byte
+        else:
+            out.append(byte)
+    return bytes(out)
+
+
 @dataclass(frozen=True)
 class Escaped:
     text: object  # bytes, str or SystemText
+
+
+@dataclass(frozen=True)
+class JsonString:
+    text: object  # bytes, str or SystemText; resolved quoted, escaped as the query lines escape
 
 
 class Line:
@@ -56,7 +76,12 @@ class Line:
     def resolve(self, target) -> bytes:
         out = b""
         for piece in self.pieces:
-            out += piece if isinstance(piece, bytes) else escape(_text_bytes(piece.text, target))
+            if isinstance(piece, bytes):
+                out += piece
+            elif isinstance(piece, JsonString):
+                out += b'"' + json_escape(_text_bytes(piece.text, target)) + b'"'
+            else:
+                out += escape(_text_bytes(piece.text, target))
         return out
 
     def __repr__(self):
@@ -119,3 +144,59 @@ def crash():
 
 def nothing():
     return Line()
+
+
+def _member_pieces(members):
+    """{"name":value,...} from (name, value) pairs: str and SystemText as JSON strings,
+    bool, int and None as JSON, a list as an array of member lists."""
+    pieces = [b"{"]
+    for index, (name, value) in enumerate(members):
+        pieces.append(b'%s"%s":' % (b"," if index else b"", name.encode("ascii")))
+        if isinstance(value, (str, bytes, SystemText)):
+            pieces.append(JsonString(value))
+        elif value is None:
+            pieces.append(b"null")
+        elif isinstance(value, bool):
+            pieces.append(b"true" if value else b"false")
+        elif isinstance(value, int):
+            pieces.append(b"%d" % value)
+        else:
+            pieces.append(b"[")
+            for item_index, item in enumerate(value):
+                if item_index:
+                    pieces.append(b",")
+                pieces += _member_pieces(item)
+            pieces.append(b"]")
+    pieces.append(b"}")
+    return pieces
+
+
+def add_on(store_id, sku=None, active=True, expires=None, token=""):
+    return [("storeId", store_id), ("sku", store_id if sku is None else sku), ("active", active),
+            ("expires", expires), ("offerToken", token)]
+
+
+def licence(active=True, trial=False, trial_owned=False, trial_seconds=0, expires=None, sku="", trial_id="",
+            add_ons=()):
+    """The licence line; add_ons are add_on(...) lists in the order the line must have."""
+    return Line(*_member_pieces([("status", "ok"), ("active", active), ("trial", trial), ("trialOwned", trial_owned),
+                                 ("trialSecondsLeft", trial_seconds), ("expires", expires), ("sku", sku),
+                                 ("trialId", trial_id), ("addOns", list(add_ons)), ("error", None)]))
+
+
+def product(store_id, kind="Durable", title="", description="", price="", base_price="", currency="", on_sale=False,
+            sale_ends=None, recurrence_price="", in_collection=False, token=""):
+    return [("storeId", store_id), ("kind", kind), ("title", title), ("description", description), ("price", price),
+            ("basePrice", base_price), ("currency", currency), ("onSale", on_sale), ("saleEnds", sale_ends),
+            ("recurrencePrice", recurrence_price), ("inCollection", in_collection), ("offerToken", token)]
+
+
+def product_list(products=()):
+    """The line of products and collection; products are product(...) lists in the order the line must have."""
+    return Line(*_member_pieces([("status", "ok"), ("products", list(products)), ("error", None)]))
+
+
+def query_failure(code, text):
+    """A query's failure line; code None for "code":null."""
+    code_piece = b"null" if code is None else b'"0x%08X"' % code
+    return Line(b'{"status":"error","code":', code_piece, b',"error":', JsonString(text), b"}")

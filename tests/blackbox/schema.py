@@ -100,6 +100,21 @@ def _min_length(instance, expected, schema, where):
     return ["%s is shorter than %d characters" % (where, expected)]
 
 
+def _minimum(instance, expected, schema, where):
+    if json_type(instance) not in ("integer", "number") or instance >= expected:
+        return []
+    return ["%s is below %s" % (where, expected)]
+
+
+def _items(instance, expected, schema, where):
+    if json_type(instance) != "array":
+        return []
+    found = []
+    for index, item in enumerate(instance):
+        found += problems(item, expected, "item %d of %s" % (index, where))
+    return found
+
+
 def _properties(instance, expected, schema, where):
     if json_type(instance) != "object":
         return []
@@ -154,6 +169,8 @@ KEYWORDS = {
     "const": _const,
     "enum": _enum,
     "minLength": _min_length,
+    "minimum": _minimum,
+    "items": _items,
     "properties": _properties,
     "required": _required,
     "additionalProperties": _additional_properties,

@@ -1,0 +1,77 @@
+#include "catalogue.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace simstore {
+namespace {
+
+// `prefix` and the number, zero-padded to `width` digits, and `suffix`; ASCII.
+wide_string numbered(std::string_view prefix, std::size_t number, int width = 0, std::string_view suffix = {}) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    const auto count = static_cast<int>(end - digits);
+    wide_string text(prefix.begin(), prefix.end());
+    if (count < width) text.append(static_cast<std::size_t>(width - count), WCHAR{'0'});
+    text.append(digits, end);
+    text.append(suffix.begin(), suffix.end());
+    return text;
+}
+
+constexpr std::int64_t ticks_per_day = 864'000'000'000;
+// 2027-01-01 00:00:00 UTC.
+constexpr std::int64_t new_year_2027 = 134'432'352'000'000'000;
+
+} // namespace
+
+std::size_t add_on_count(const scenario& settings) { return settings.add_ons.size() + settings.generated.add_ons; }
+
+// Generated add-ons: 9Q0000000001/0010 on, in reverse order, each expiring a day later than the one before.
+add_on_settings add_on_at(const scenario& settings, std::size_t index) {
+    if (index < settings.add_ons.size()) return settings.add_ons[index];
+    const std::size_t number = settings.generated.add_ons - (index - settings.add_ons.size());
+    add_on_settings add_on;
+    add_on.sku = numbered("9Q", number, 10, "/0010");
+    add_on.expires = new_year_2027 + static_cast<std::int64_t>(number) * ticks_per_day;
+    add_on.offer_token = numbered("token-", number);
+    return add_on;
+}
+
+std::size_t product_count(const scenario& settings) { return settings.products.size() + settings.generated.products; }
+
+// Generated products: 9P0000000001 on, in reverse order; the kinds take turns,
+// every second one is on sale and every third one in the user's collection.
+product_settings product_at(const scenario& settings, std::size_t index) {
+    if (index < settings.products.size()) return settings.products[index];
+    const std::size_t number = settings.generated.products - (index - settings.products.size());
+    static constexpr const WCHAR* kinds[] = {WIDE("Durable"), WIDE("Consumable"), WIDE("UnmanagedConsumable")};
+    product_settings product;
+    product.store_id = numbered("9P", number, 10);
+    product.kind = kinds[number % 3];
+    product.title = numbered("Generated product ", number);
+    product.description = settings.generated.description;
+    product.price->formatted = WIDE("$1.99");
+    product.price->base = WIDE("$2.99");
+    product.price->currency = WIDE("USD");
+    product.price->on_sale = number % 2 == 0;
+    product.price->sale_ends = new_year_2027 + static_cast<std::int64_t>(number) * ticks_per_day;
+    product.in_collection = number % 3 == 0;
+    product.offer_token = numbered("token-", number);
+    return product;
+}
+
+wide_string generated_description(std::size_t length) {
+    // Prose with a paragraph's worth of escapes, ending with a lone high
+    // surrogate, as a broken platform string might.
+    wide_string pattern = WIDE("Unlocks the gold level: twelve new maps, the original soundtrack and the caf\u00e9 "
+                               "scene (\u20ac 1,99 in the euro zone, \u65e5\u672c\u8a9e included) for every "
+                               "player on this device, offline too. ");
+    pattern += WIDE("Say \"gold\" at C:\\Store\r\n\tthen\b\f\x01 done\n");
+    pattern += static_cast<WCHAR>(0xD800);
+    wide_string text;
+    text.reserve(length);
+    while (text.size() < length) text += wide_view(pattern).substr(0, length - text.size());
+    return text;
+}
+
+} // namespace simstore
