@@ -62,6 +62,7 @@ struct scenario {
 
     // Read by the portable platform; the Windows DLL ignores them.
     HRESULT apartment = S_OK;
+    HRESULT guid = S_OK;
     bool anchor_fails = false;
     bool event_fails = false;
     std::vector<declared_window> windows;

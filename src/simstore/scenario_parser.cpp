@@ -174,6 +174,7 @@ const key_rule rules[] = {
          return post.has_value();
      }},
     {"apartment", "an HRESULT", [](std::string_view v, scenario& s) { return assign(read_hresult(v), s.apartment); }},
+    {"guid", "an HRESULT", [](std::string_view v, scenario& s) { return assign(read_hresult(v), s.guid); }},
     {"anchor", "fail",
      [](std::string_view v, scenario& s) {
          if (v != "fail") return false;

@@ -17,9 +17,10 @@ struct simulated_window {
 };
 
 struct simulated_platform {
-    HRESULT apartment = S_OK; // what CoInitializeEx fails with, S_OK for no fault
-    bool anchor_fails = false;  // CreateWindowExW gives no window
-    bool event_fails = false;   // CreateEventW gives no event
+    HRESULT apartment = S_OK;  // what CoInitializeEx fails with, S_OK for no fault
+    HRESULT guid = S_OK;       // what CoCreateGuid fails with, S_OK for no fault
+    bool anchor_fails = false; // CreateWindowExW gives no window
+    bool event_fails = false;  // CreateEventW gives no event
     std::vector<simulated_window> windows;
 };
 
