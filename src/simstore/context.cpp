@@ -85,10 +85,10 @@ public:
     HRESULT STDMETHODCALLTYPE GetUserCollectionWithPagingAsync(IInspectable*, UINT32, IInspectable**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING, UINT32, GUID, IInspectable**) override {
+    HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING, UINT32, GUID, winabi::IAsyncOperation<winabi::IStoreConsumableResult>**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING, IInspectable**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING, winabi::IAsyncOperation<winabi::IStoreConsumableResult>**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE AcquireStoreLicenseForOptionalPackageAsync(IInspectable*, IInspectable**) override {
         return E_NOTIMPL;
     }

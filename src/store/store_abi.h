@@ -61,6 +61,9 @@ struct IAsyncOperation : IInspectable {
 using IPurchaseOperation = IAsyncOperation<IStorePurchaseResult>;
 using IReviewOperation = IAsyncOperation<IStoreRateAndReviewResult>;
 
+// Declared with its operation in consumable_abi.h.
+struct IStoreConsumableResult;
+
 struct IAsyncInfo : IInspectable {
     static constexpr IID iid = {0x00000036, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
     virtual HRESULT STDMETHODCALLTYPE get_Id(UINT32* id) = 0;
@@ -84,8 +87,8 @@ struct IStoreContext : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsWithPagingAsync(IInspectable* kinds, UINT32 max, IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetUserCollectionAsync(IInspectable* kinds, IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetUserCollectionWithPagingAsync(IInspectable* kinds, UINT32 max, IInspectable** operation) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING id, UINT32 quantity, GUID tracking, IInspectable** operation) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING id, IInspectable** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING id, UINT32 quantity, GUID tracking, IAsyncOperation<IStoreConsumableResult>** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING id, IAsyncOperation<IStoreConsumableResult>** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE AcquireStoreLicenseForOptionalPackageAsync(IInspectable* package, IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(HSTRING store_id, IPurchaseOperation** operation) = 0;
 };
