@@ -10,6 +10,7 @@ schema cannot grow a rule that nothing checks.
 
 import functools
 import json
+import re
 from pathlib import Path
 
 RESULT_LINE_SCHEMA = Path(__file__).resolve().parents[2] / "docs" / "result-line.schema.json"
@@ -100,6 +101,25 @@ def _min_length(instance, expected, schema, where):
     return ["%s is shorter than %d characters" % (where, expected)]
 
 
+def _pattern(instance, expected, schema, where):
+    # JSON Schema patterns are unanchored (ECMA-262 search); the schema anchors its own.
+    if json_type(instance) != "string" or re.search(expected, instance):
+        return []
+    return ["%s is %s, not of the form %s" % (where, _show(instance), expected)]
+
+
+def _minimum(instance, expected, schema, where):
+    if json_type(instance) not in ("integer", "number") or instance >= expected:
+        return []
+    return ["%s is %s, below %s" % (where, _show(instance), expected)]
+
+
+def _maximum(instance, expected, schema, where):
+    if json_type(instance) not in ("integer", "number") or instance <= expected:
+        return []
+    return ["%s is %s, above %s" % (where, _show(instance), expected)]
+
+
 def _properties(instance, expected, schema, where):
     if json_type(instance) != "object":
         return []
@@ -154,6 +174,9 @@ KEYWORDS = {
     "const": _const,
     "enum": _enum,
     "minLength": _min_length,
+    "pattern": _pattern,
+    "minimum": _minimum,
+    "maximum": _maximum,
     "properties": _properties,
     "required": _required,
     "additionalProperties": _additional_properties,
