@@ -17,6 +17,11 @@ public:
         WindowsDeleteString(std::exchange(value_, nullptr));
         return &value_;
     }
+    wide_view view() const noexcept {
+        UINT32 length = 0;
+        const WCHAR* text = WindowsGetStringRawBuffer(value_, &length);
+        return wide_view(text, length);
+    }
 
 private:
     HSTRING value_ = nullptr;

@@ -2,7 +2,11 @@
 #include "../output/error_text.h"
 #include "error_information.h"
 #include "faults.h"
+#include "kinds_reader.h"
+#include "license_objects.h"
 #include "operation.h"
+#include "product_objects.h"
+#include "results.h"
 #include "window_fields.h"
 #include "../platform/com_object.h"
 
@@ -51,12 +55,31 @@ public:
             const WCHAR* text = WindowsGetStringRawBuffer(store_id, &length);
             line.text("storeId", to_utf8(wide_view(text, length)));
         });
-        return request(operation);
+        return request(operation, results_of<winabi::IStorePurchaseResult>());
     }
 
     HRESULT STDMETHODCALLTYPE RequestRateAndReviewAppAsync(winabi::IReviewOperation** operation) override {
         simulation_->log.record("RequestRateAndReviewAppAsync", "context");
-        return request(operation);
+        return request(operation, results_of<winabi::IStoreRateAndReviewResult>());
+    }
+
+    HRESULT STDMETHODCALLTYPE GetAppLicenseAsync(winabi::ILicenseOperation** operation) override {
+        simulation_->log.record("GetAppLicenseAsync", "context",
+                                [](trace_line& line) { line.text("via", "IStoreContext"); });
+        return request(operation, result_maker<winabi::IStoreAppLicense>(
+                                      [simulation = simulation_](winabi::IStoreAppLicense** licence) {
+                                          return create_app_license(simulation, licence);
+                                      }));
+    }
+
+    HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsAsync(winabi::IIterable<HSTRING>* kinds,
+                                                              winabi::IProductQueryOperation** operation) override {
+        return query_products("GetAssociatedStoreProductsAsync", kinds, false, operation);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetUserCollectionAsync(winabi::IIterable<HSTRING>* kinds,
+                                                     winabi::IProductQueryOperation** operation) override {
+        return query_products("GetUserCollectionAsync", kinds, true, operation);
     }
 
     // Nothing else of the Store is simulated.
@@ -69,19 +92,14 @@ public:
     HRESULT STDMETHODCALLTYPE GetCustomerCollectionsIdAsync(HSTRING, HSTRING, IInspectable**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetAppLicenseAsync(IInspectable**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetStoreProductForCurrentAppAsync(IInspectable**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetStoreProductsAsync(IInspectable*, IInspectable*, IInspectable**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsAsync(IInspectable*, IInspectable**) override {
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsWithPagingAsync(IInspectable*, UINT32,
                                                                         IInspectable**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetUserCollectionAsync(IInspectable*, IInspectable**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetUserCollectionWithPagingAsync(IInspectable*, UINT32, IInspectable**) override {
         return E_NOTIMPL;
     }
@@ -97,9 +115,40 @@ public:
     }
 
 private:
-    // Both requests: the scenario's faults of the request call, then its outcome.
     template <class Result>
-    HRESULT request(winabi::IAsyncOperation<Result>** operation) {
+    result_maker<Result> results_of() const {
+        return [simulation = simulation_](Result** result) { return create_result(simulation, result); };
+    }
+
+    // The kinds are read before the request's own faults, as the Store reads its arguments first.
+    HRESULT query_products(std::string_view call, winabi::IIterable<HSTRING>* kinds, bool collection,
+                           winabi::IProductQueryOperation** operation) {
+        *operation = nullptr;
+        received_kinds received;
+        const HRESULT read = read_kinds(kinds, received);
+        simulation_->log.record(call, "context", [&](trace_line& line) {
+            line.text("via", "IStoreContext");
+            std::vector<std::string> words;
+            for (const wide_string& word : received.words) words.push_back(to_utf8(word));
+            line.texts("kinds", words);
+            line.boolean("kindsAgile", received.agile);
+        });
+        if (read < 0) return read;
+        try {
+            return request(operation, result_maker<winabi::IStoreProductQueryResult>(
+                                          [simulation = simulation_, query = product_query{std::move(received.words),
+                                                                                           collection}](
+                                              winabi::IStoreProductQueryResult** result) {
+                                              return create_product_query_result(simulation, query, result);
+                                          }));
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+    // Every request: the scenario's faults of the request call, then its outcome.
+    template <class Result>
+    HRESULT request(winabi::IAsyncOperation<Result>** operation, result_maker<Result> make_result) {
         *operation = nullptr;
         const scenario& settings = simulation_->settings;
         switch (settings.crash) {
@@ -110,7 +159,7 @@ private:
         }
         if (settings.request < 0) return injected_failure(settings.request, settings.error);
         if (settings.request_gives_none) return S_OK;
-        return start_operation(simulation_, operation);
+        return start_operation(simulation_, std::move(make_result), operation);
     }
 
     const shared_simulation simulation_;

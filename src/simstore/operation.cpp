@@ -1,7 +1,6 @@
 #include "operation.h"
 #include "error_information.h"
 #include "faults.h"
-#include "results.h"
 #include "worker_thread.h"
 #include "../platform/com_object.h"
 #include "../platform/com_ptr.h"
@@ -72,8 +71,9 @@ class store_operation final
     using handler = winabi::IAsyncOperationCompletedHandler<Result>;
 
 public:
-    explicit store_operation(shared_simulation simulation)
-        : simulation_(std::move(simulation)), completed_(completes_at_creation(simulation_->settings)) {}
+    store_operation(shared_simulation simulation, result_maker<Result> make_result)
+        : simulation_(std::move(simulation)), make_result_(std::move(make_result)),
+          completed_(completes_at_creation(simulation_->settings)) {}
 
     // Runs on the requesting thread, before anyone else knows the operation.
     // A pending operation always has a worker, whose reference keeps the
@@ -117,7 +117,7 @@ public:
         const scenario& settings = simulation_->settings;
         if (settings.results < 0) return injected_failure(settings.results, settings.error);
         if (settings.results_null) return S_OK;
-        return create_result(simulation_, results);
+        return make_result_(results);
     }
 
     HRESULT STDMETHODCALLTYPE get_Status(winabi::AsyncStatus* status) override {
@@ -175,6 +175,7 @@ private:
     }
 
     const shared_simulation simulation_;
+    const result_maker<Result> make_result_;
     std::mutex lock_;
     bool completed_;
     bool handler_assigned_ = false;
@@ -184,10 +185,15 @@ private:
 } // namespace
 
 template <class Result>
-HRESULT start_operation(const shared_simulation& simulation, winabi::IAsyncOperation<Result>** operation) {
+HRESULT start_operation(const shared_simulation& simulation, result_maker<Result> make_result,
+                        winabi::IAsyncOperation<Result>** operation) {
     *operation = nullptr;
-    auto* created = new (std::nothrow) store_operation<Result>(simulation);
-    if (!created) return E_OUTOFMEMORY;
+    store_operation<Result>* created = nullptr;
+    try {
+        created = new store_operation<Result>(simulation, std::move(make_result));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
     const auto started = com_ptr<store_operation<Result>>::attach(created);
     if (const HRESULT hr = started->start(); hr < 0) return hr;
     *operation = started.get();
@@ -195,7 +201,13 @@ HRESULT start_operation(const shared_simulation& simulation, winabi::IAsyncOpera
     return S_OK;
 }
 
-template HRESULT start_operation(const shared_simulation&, winabi::IPurchaseOperation**);
-template HRESULT start_operation(const shared_simulation&, winabi::IReviewOperation**);
+template HRESULT start_operation(const shared_simulation&, result_maker<winabi::IStorePurchaseResult>,
+                                 winabi::IPurchaseOperation**);
+template HRESULT start_operation(const shared_simulation&, result_maker<winabi::IStoreRateAndReviewResult>,
+                                 winabi::IReviewOperation**);
+template HRESULT start_operation(const shared_simulation&, result_maker<winabi::IStoreAppLicense>,
+                                 winabi::ILicenseOperation**);
+template HRESULT start_operation(const shared_simulation&, result_maker<winabi::IStoreProductQueryResult>,
+                                 winabi::IProductQueryOperation**);
 
 } // namespace simstore

@@ -6,13 +6,13 @@
 #include <new>
 
 namespace simstore {
-namespace {
 
-// The end of a result object: the last reference the bridge held.
 void result_released(simulation& simulation) {
     simulation.log.record("Release", "result");
     if (simulation.settings.crash == crash_kind::release) write_through_bad_pointer();
 }
+
+namespace {
 
 class purchase_result final : public com_object<purchase_result, winabi::IStorePurchaseResult, IAgileObject> {
 public:

@@ -8,6 +8,10 @@
 
 namespace simstore {
 
+// The end of a result object: the last reference the bridge held. Traced, and
+// where the scenario's "crash=release" faults.
+void result_released(simulation& simulation);
+
 HRESULT create_result(const shared_simulation& simulation, winabi::IStorePurchaseResult** result);
 HRESULT create_result(const shared_simulation& simulation, winabi::IStoreRateAndReviewResult** result);
 

@@ -1,11 +1,16 @@
 // What the simulated Store does in one run, as the scenario text (the
 // environment variable STORE_BRIDGE_SIM) asks for it. Every field's default is
-// the plain run: both requests succeed after 100 ms.
+// the plain run: every request succeeds after 100 ms; the app has a full
+// licence without add-ons, and the Store lists no products.
 #pragma once
 
 #include "../platform/win.h"
 
+#include <array>
 #include <chrono>
+#include <cstdint>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +45,66 @@ struct declared_window {
     std::optional<milliseconds> closes_after_start;
 };
 
+// Every field of the query results that the bridge reads; a scenario can make
+// any one of them fail.
+enum class store_field {
+    app_sku, app_active, app_trial, app_expires, app_add_ons, app_trial_left, app_trial_owned, app_trial_id,
+    license_sku, license_active, license_expires, license_offer_token,
+    result_products, result_extended_error,
+    product_store_id, product_title, product_description, product_kind, product_in_collection, product_price,
+    product_offer_token,
+    price_base, price_formatted, price_on_sale, price_sale_end, price_currency, price_recurrence,
+    count
+};
+
+// 9999-12-31 00:00:00 UTC: the expiry of a licence that never ends.
+inline constexpr std::int64_t never_expires = 2650466880000000000;
+
+struct app_license_settings {
+    bool active = true;
+    bool trial = false;
+    bool trial_owned = false;
+    std::int64_t trial_left = std::numeric_limits<std::int64_t>::max(); // a full licence's
+    std::int64_t expires = never_expires;
+    wide_string sku;
+    wide_string trial_id;
+};
+
+struct add_on_settings {
+    wide_string sku;
+    std::optional<wide_string> key; // the map's key; none: the SKU Store ID
+    bool active = true;
+    std::int64_t expires = never_expires;
+    wide_string offer_token;
+};
+
+struct price_settings {
+    wide_string formatted;
+    wide_string base;
+    wide_string currency;
+    bool on_sale = false;
+    std::int64_t sale_ends = 0;
+    wide_string recurrence;
+};
+
+struct product_settings {
+    wide_string store_id;
+    wide_string kind = WIDE("Durable");
+    wide_string title;
+    std::shared_ptr<const wide_string> description; // shared by generated products
+    std::optional<price_settings> price = price_settings{}; // none: a null price object
+    bool in_collection = false;
+    wide_string offer_token;
+};
+
+// Add-ons and products made up on demand after the declared ones, for benchmarks.
+struct generated_catalogue {
+    std::uint32_t add_ons = 0;
+    std::uint32_t products = 0;
+    std::uint32_t text_length = 1000; // of each generated product's description
+    std::shared_ptr<const wide_string> description; // made once the scenario is read
+};
+
 // HRESULT fields hold S_OK for "no fault": an injected failure is always negative.
 struct scenario {
     HRESULT context = S_OK;
@@ -57,6 +122,14 @@ struct scenario {
     HRESULT updated_failure = S_OK;
     HRESULT status = S_OK;
     error_settings error;
+    app_license_settings license;
+    std::vector<add_on_settings> add_ons;
+    bool add_on_map_null = false;
+    std::vector<product_settings> products;
+    bool product_map_null = false;
+    HRESULT extended_error = S_OK;
+    generated_catalogue generated;
+    std::array<HRESULT, static_cast<std::size_t>(store_field::count)> field_failures{}; // S_OK: the read succeeds
     std::vector<posted_message> posts;
     crash_kind crash = crash_kind::none;
 

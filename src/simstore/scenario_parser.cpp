@@ -1,7 +1,10 @@
 // The scenario language: items "key=value" separated by ';', blanks around an
 // item ignored, empty items skipped. A repeated key replaces the earlier value,
-// except "window" and "post", which add one more each time.
+// except "window", "post", "add-on", "product" and "fail", which add one more
+// each time.
 #include "scenario.h"
+#include "catalogue.h"
+#include "catalogue_items.h"
 #include "scenario_values.h"
 
 #include <initializer_list>
@@ -10,16 +13,6 @@
 
 namespace simstore {
 namespace {
-
-std::vector<std::string_view> split(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end - start));
-        if (end == std::string_view::npos) return parts;
-        start = end + 1;
-    }
-}
 
 std::string_view trim_blanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");
@@ -32,6 +25,27 @@ bool assign(const std::optional<T>& value, T& field) {
     if (!value) return false;
     field = *value;
     return true;
+}
+
+template <class T>
+bool append(const std::optional<T>& value, std::vector<T>& list) {
+    if (value) list.push_back(*value);
+    return value.has_value();
+}
+
+// Up to a million: more is no catalogue but a mistake.
+std::optional<std::uint32_t> read_count(std::string_view text) {
+    const auto count = read_int32(text);
+    if (!count || *count < 0 || *count > 1'000'000) return std::nullopt;
+    return static_cast<std::uint32_t>(*count);
+}
+
+// COUNT[:LENGTH]
+bool read_generated_products(std::string_view text, generated_catalogue& generated) {
+    const auto parts = split(text, ':');
+    if (parts.size() > 2) return false;
+    if (!assign(read_count(parts[0]), generated.products)) return false;
+    return parts.size() == 1 || assign(read_count(parts[1]), generated.text_length);
 }
 
 struct named_value {
@@ -161,6 +175,40 @@ const key_rule rules[] = {
          if (v == "S_FALSE") return s.error.details = S_FALSE, true;
          return assign(read_hresult(v), s.error.details);
      }},
+    {"app-active", "true or false", [](std::string_view v, scenario& s) { return assign(read_bool(v), s.license.active); }},
+    {"app-trial", "true or false", [](std::string_view v, scenario& s) { return assign(read_bool(v), s.license.trial); }},
+    {"app-trial-owned", "true or false",
+     [](std::string_view v, scenario& s) { return assign(read_bool(v), s.license.trial_owned); }},
+    {"app-trial-left", "ticks or max",
+     [](std::string_view v, scenario& s) {
+         if (v == "max") return s.license.trial_left = std::numeric_limits<std::int64_t>::max(), true;
+         return assign(read_int64(v), s.license.trial_left);
+     }},
+    {"app-expires", "ticks or never", [](std::string_view v, scenario& s) { return assign(read_date(v), s.license.expires); }},
+    {"app-sku", "percent-encoded text", [](std::string_view v, scenario& s) { return assign(read_text(v), s.license.sku); }},
+    {"app-trial-id", "percent-encoded text",
+     [](std::string_view v, scenario& s) { return assign(read_text(v), s.license.trial_id); }},
+    {"add-on", "SKU[,active=BOOL][,expires=TICKS][,token=TEXT][,key=TEXT]",
+     [](std::string_view v, scenario& s) { return append(read_add_on(v), s.add_ons); }},
+    {"add-on-map", "null", [](std::string_view v, scenario& s) { return v == "null" && (s.add_on_map_null = true); }},
+    {"product", "ID[,FIELD=VALUE...]", [](std::string_view v, scenario& s) { return append(read_product(v), s.products); }},
+    {"product-map", "null", [](std::string_view v, scenario& s) { return v == "null" && (s.product_map_null = true); }},
+    {"extended-error", "an HRESULT, 0, S_OK or S_FALSE",
+     [](std::string_view v, scenario& s) {
+         if (v == "0" || v == "S_OK") return s.extended_error = S_OK, true;
+         if (v == "S_FALSE") return s.extended_error = S_FALSE, true;
+         return assign(read_hresult(v), s.extended_error);
+     }},
+    {"fail", "Object.Field:HRESULT",
+     [](std::string_view v, scenario& s) {
+         const auto failure = read_field_failure(v);
+         if (failure) s.field_failures[static_cast<std::size_t>(failure->first)] = failure->second;
+         return failure.has_value();
+     }},
+    {"generate-add-ons", "a count up to 1000000",
+     [](std::string_view v, scenario& s) { return assign(read_count(v), s.generated.add_ons); }},
+    {"generate-products", "COUNT[:LENGTH], each up to 1000000",
+     [](std::string_view v, scenario& s) { return read_generated_products(v, s.generated); }},
     {"window", "HANDLE:L,T,R,B or HANDLE:norect, optionally followed by :close=MS",
      [](std::string_view v, scenario& s) {
          const auto window = read_window(v);
@@ -219,6 +267,9 @@ parsed_scenario parse_scenario(std::string_view text) {
         if (!rule->apply(item.substr(equals + 1), result))
             return bad_item(item, "expected " + std::string(rule->expected));
     }
+    if (result.generated.products)
+        result.generated.description =
+            std::make_shared<const wide_string>(generated_description(result.generated.text_length));
     return result;
 }
 

@@ -62,6 +62,14 @@ std::optional<HRESULT> read_hresult(std::string_view text) {
 
 std::optional<INT32> read_int32(std::string_view text) { return read_whole<INT32>(text); }
 
+std::optional<std::int64_t> read_int64(std::string_view text) { return read_whole<std::int64_t>(text); }
+
+std::optional<bool> read_bool(std::string_view text) {
+    if (text == "true") return true;
+    if (text == "false") return false;
+    return std::nullopt;
+}
+
 std::optional<std::chrono::milliseconds> read_milliseconds(std::string_view text) {
     const auto value = read_whole<std::uint32_t>(text);
     if (!value || *value > static_cast<std::uint32_t>(std::numeric_limits<INT32>::max())) return std::nullopt;
@@ -89,6 +97,16 @@ std::optional<wide_string> read_text(std::string_view text) {
         i += 2;
     }
     return wide_of_utf8(bytes);
+}
+
+std::vector<std::string_view> split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos) return parts;
+        start = end + 1;
+    }
 }
 
 } // namespace simstore

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace simstore {
 
@@ -17,6 +18,12 @@ std::optional<HRESULT> read_hresult(std::string_view text);
 // Decimal, optionally negative, within 32 bits.
 std::optional<INT32> read_int32(std::string_view text);
 
+// Decimal, optionally negative, within 64 bits.
+std::optional<std::int64_t> read_int64(std::string_view text);
+
+// true or false.
+std::optional<bool> read_bool(std::string_view text);
+
 // Decimal digits only, up to 2^31 - 1.
 std::optional<std::chrono::milliseconds> read_milliseconds(std::string_view text);
 
@@ -25,5 +32,8 @@ std::optional<std::uintptr_t> read_handle(std::string_view text);
 
 // Percent-encoded UTF-8, decoded to UTF-16; invalid UTF-8 becomes U+FFFD.
 std::optional<wide_string> read_text(std::string_view text);
+
+// The parts between the separators, empty ones included.
+std::vector<std::string_view> split(std::string_view text, char separator);
 
 } // namespace simstore

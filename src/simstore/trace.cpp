@@ -52,6 +52,16 @@ void trace_line::text(std::string_view name, std::string_view utf8) {
     append_escaped(body_, utf8);
 }
 
+void trace_line::texts(std::string_view name, const std::vector<std::string>& utf8) {
+    key(name);
+    body_ += '[';
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (i) body_ += ',';
+        append_escaped(body_, utf8[i]);
+    }
+    body_ += ']';
+}
+
 void trace_line::number(std::string_view name, std::uint64_t value) {
     key(name);
     body_ += std::to_string(value);

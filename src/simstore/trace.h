@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace simstore {
 
@@ -20,6 +21,7 @@ public:
     trace_line(std::string_view call, std::string_view object, std::string_view thread);
 
     void text(std::string_view name, std::string_view utf8);
+    void texts(std::string_view name, const std::vector<std::string>& utf8);
     void number(std::string_view name, std::uint64_t value);
     void boolean(std::string_view name, bool value);
     void json(std::string_view name, std::string_view value); // already JSON

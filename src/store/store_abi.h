@@ -27,7 +27,15 @@ struct IStoreRateAndReviewResult : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE get_Status(StoreRateAndReviewStatus* value) = 0;
 };
 
-// The interface IDs of the two instances of the generic async interfaces.
+// Declared with the Store's query interfaces (store_query_abi.h) and the
+// consumable result (consumable_abi.h).
+struct IStoreAppLicense;
+struct IStoreProductQueryResult;
+struct IStoreConsumableResult;
+template <class T>
+struct IIterable;
+
+// The interface IDs of the instances of the generic async interfaces.
 template <class Result>
 struct async_iids;
 template <>
@@ -39,6 +47,17 @@ template <>
 struct async_iids<IStoreRateAndReviewResult> {
     static constexpr IID operation = {0x844673EC, 0x3402, 0x5A20, {0xBE, 0xCF, 0xE9, 0x2C, 0x3F, 0x96, 0x81, 0xEA}};
     static constexpr IID handler = {0xEE12D599, 0x9DBD, 0x5E46, {0xA4, 0x6F, 0x02, 0x23, 0xB8, 0x49, 0x27, 0x61}};
+};
+
+template <>
+struct async_iids<IStoreAppLicense> {
+    static constexpr IID operation = {0x3866370B, 0xAFC6, 0x5D01, {0x84, 0xC2, 0x45, 0x74, 0x62, 0x8D, 0xE5, 0x39}};
+    static constexpr IID handler = {0xCEFF1E09, 0xE506, 0x50AD, {0xA9, 0x08, 0x52, 0x03, 0x8C, 0x25, 0x65, 0x52}};
+};
+template <>
+struct async_iids<IStoreProductQueryResult> {
+    static constexpr IID operation = {0x9699E7BB, 0xEA1F, 0x5E03, {0x94, 0x39, 0xC8, 0x0E, 0x69, 0x77, 0xB7, 0x11}};
+    static constexpr IID handler = {0x02F4A42C, 0x0458, 0x58D6, {0x92, 0x3C, 0xB4, 0x4B, 0xA8, 0xEF, 0x22, 0x22}};
 };
 
 template <class Result>
@@ -60,9 +79,8 @@ struct IAsyncOperation : IInspectable {
 
 using IPurchaseOperation = IAsyncOperation<IStorePurchaseResult>;
 using IReviewOperation = IAsyncOperation<IStoreRateAndReviewResult>;
-
-// Declared with its operation in consumable_abi.h.
-struct IStoreConsumableResult;
+using ILicenseOperation = IAsyncOperation<IStoreAppLicense>;
+using IProductQueryOperation = IAsyncOperation<IStoreProductQueryResult>;
 
 struct IAsyncInfo : IInspectable {
     static constexpr IID iid = {0x00000036, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -80,12 +98,12 @@ struct IStoreContext : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE remove_OfflineLicensesChanged(INT64 token) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetCustomerPurchaseIdAsync(HSTRING ticket, HSTRING user, IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetCustomerCollectionsIdAsync(HSTRING ticket, HSTRING user, IInspectable** operation) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetAppLicenseAsync(IInspectable** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetAppLicenseAsync(ILicenseOperation** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetStoreProductForCurrentAppAsync(IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetStoreProductsAsync(IInspectable* kinds, IInspectable* ids, IInspectable** operation) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsAsync(IInspectable* kinds, IInspectable** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsAsync(IIterable<HSTRING>* kinds, IProductQueryOperation** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsWithPagingAsync(IInspectable* kinds, UINT32 max, IInspectable** operation) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetUserCollectionAsync(IInspectable* kinds, IInspectable** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetUserCollectionAsync(IIterable<HSTRING>* kinds, IProductQueryOperation** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetUserCollectionWithPagingAsync(IInspectable* kinds, UINT32 max, IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING id, UINT32 quantity, GUID tracking, IAsyncOperation<IStoreConsumableResult>** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING id, IAsyncOperation<IStoreConsumableResult>** operation) = 0;

@@ -1,6 +1,7 @@
 // The simulated Store's objects driven directly, without the environment: how
 // an operation completes and calls its handler, the error information of the
 // injected failures, and the trace.
+#include "simulated_context.h"
 #include "simstore/activation.h"
 #include "platform/com_object.h"
 #include "platform/com_ptr.h"
@@ -23,31 +24,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-void make_hstring(wide_view text, unique_hstring& string) {
-    ASSERT_EQ(WindowsCreateString(text.data(), static_cast<UINT32>(text.size()), string.put()), S_OK);
-}
-
-com_ptr<winabi::IStoreContextStatics> statics_for(std::string_view scenario, const std::filesystem::path& trace = {}) {
-    unique_hstring name;
-    make_hstring(winabi::store_context_class, name);
-    com_ptr<IActivationFactory> factory;
-    EXPECT_EQ(simstore::activate_store_context(name.get(), simstore::parse_scenario(scenario), trace, factory.put()),
-              S_OK);
-    com_ptr<winabi::IStoreContextStatics> statics;
-    if (factory) {
-        EXPECT_EQ(query(factory.get(), winabi::IStoreContextStatics::iid, statics), S_OK);
-    }
-    return statics;
-}
-
-com_ptr<winabi::IStoreContext> context_for(std::string_view scenario, const std::filesystem::path& trace = {}) {
-    com_ptr<winabi::IStoreContext> context;
-    if (const auto statics = statics_for(scenario, trace)) {
-        EXPECT_EQ(statics->GetDefault(context.put()), S_OK);
-    }
-    return context;
-}
 
 com_ptr<winabi::IPurchaseOperation> purchase_for(std::string_view scenario) {
     com_ptr<winabi::IPurchaseOperation> operation;
@@ -474,32 +450,6 @@ TEST(simulated_context, request_none_succeeds_without_an_operation) {
     EXPECT_EQ(context->RequestRateAndReviewAppAsync(review.put()), S_OK);
     EXPECT_FALSE(review);
 }
-
-class trace_file {
-public:
-    trace_file() {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        path_ = std::filesystem::temp_directory_path() / ("simulated-store-trace-" + std::to_string(stamp) + ".jsonl");
-    }
-    ~trace_file() { std::filesystem::remove(path_); }
-
-    const std::filesystem::path& path() const { return path_; }
-    // The lines without their time ("us"), which no test can know in advance.
-    std::vector<std::string> lines() const {
-        std::vector<std::string> lines;
-        std::ifstream in(path_, std::ios::binary);
-        for (std::string line; std::getline(in, line);) {
-            const auto time = line.find(",\"us\":");
-            EXPECT_NE(time, std::string::npos) << line;
-            if (time != std::string::npos) line.erase(time, line.find_first_of(",}", time + 1) - time);
-            lines.push_back(line);
-        }
-        return lines;
-    }
-
-private:
-    std::filesystem::path path_;
-};
 
 TEST(simulated_trace, records_each_call_with_its_thread) {
     const trace_file trace;

@@ -1,0 +1,26 @@
+#include "json_text.h"
+
+void append_json_string(std::string& line, std::string_view utf8) {
+    static constexpr char hex[] = "0123456789abcdef";
+    line += '"';
+    for (const char c : utf8) {
+        switch (c) {
+        case '"': line += "\\\""; break;
+        case '\\': line += "\\\\"; break;
+        case '\n': line += "\\n"; break;
+        case '\r': line += "\\r"; break;
+        case '\t': line += "\\t"; break;
+        case '\b': line += "\\b"; break;
+        case '\f': line += "\\f"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                line += "\\u00";
+                line += hex[static_cast<unsigned char>(c) >> 4];
+                line += hex[static_cast<unsigned char>(c) & 0xF];
+            } else {
+                line += c;
+            }
+        }
+    }
+    line += '"';
+}

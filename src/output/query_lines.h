@@ -1,0 +1,58 @@
+// The lines of the query commands: what the app's licence says, the products
+// the Store lists, and the failure of any query. Every text is UTF-8 as it came
+// from the platform; dates and durations are the platform's ticks, turned into
+// the line's forms here.
+#pragma once
+
+#include "../platform/win.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct add_on_licence_record {
+    std::string sku; // the SKU Store ID, "9NBLGGH4TNMP/0010"
+    bool active = false;
+    std::int64_t expires = 0;
+    std::string offer_token;
+};
+
+struct app_licence_record {
+    bool active = false;
+    bool trial = false;
+    bool trial_owned = false;
+    std::int64_t trial_left = 0; // TimeSpan ticks
+    std::int64_t expires = 0;    // DateTime ticks
+    std::string sku;
+    std::string trial_id;
+    std::vector<add_on_licence_record> add_ons;
+};
+
+// A missing price leaves its texts empty, on_sale false and sale_ends 0.
+struct product_record {
+    std::string store_id;
+    std::string kind;
+    std::string title;
+    std::string description;
+    std::string price;
+    std::string base_price;
+    std::string currency;
+    bool on_sale = false;
+    std::int64_t sale_ends = 0;
+    std::string recurrence_price;
+    bool in_collection = false;
+    std::string offer_token;
+};
+
+// {"status":"ok","active":...,"addOns":[...],"error":null}, add-ons sorted by
+// Store ID (the SKU Store ID up to its first '/').
+std::string licence_line(app_licence_record licence);
+
+// {"status":"ok","products":[...],"error":null}, sorted by Store ID.
+std::string product_list_line(std::vector<product_record> products);
+
+// {"status":"error","code":"0x8XXXXXXX","error":"TEXT"}: a query's platform failure.
+std::string query_failure_line(HRESULT code, std::string_view text);
+// {"status":"error","code":null,"error":"TEXT"}: a query that ended without result and without code.
+std::string query_failure_line(std::string_view text);

@@ -1,0 +1,95 @@
+#include "catalogue_items.h"
+#include "scenario_values.h"
+#include "store_fields.h"
+
+#include <memory>
+
+namespace simstore {
+namespace {
+
+template <class T>
+bool assign(const std::optional<T>& value, T& field) {
+    if (!value) return false;
+    field = *value;
+    return true;
+}
+
+
+// FIRST[,name=value...]: the first part is percent-encoded text, each further
+// part one attribute that `apply(name, value)` takes or refuses.
+template <class Apply>
+std::optional<wide_string> read_attributes(std::string_view text, Apply apply) {
+    const auto parts = split(text, ',');
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const std::size_t equals = parts[i].find('=');
+        if (equals == std::string_view::npos) return std::nullopt;
+        if (!apply(parts[i].substr(0, equals), parts[i].substr(equals + 1))) return std::nullopt;
+    }
+    return read_text(parts[0]);
+}
+
+} // namespace
+
+std::optional<std::int64_t> read_date(std::string_view text) {
+    if (text == "never") return never_expires;
+    return read_int64(text);
+}
+
+std::optional<add_on_settings> read_add_on(std::string_view text) {
+    add_on_settings add_on;
+    const auto sku = read_attributes(text, [&](std::string_view name, std::string_view value) {
+        if (name == "active") return assign(read_bool(value), add_on.active);
+        if (name == "expires") return assign(read_date(value), add_on.expires);
+        if (name == "token") return assign(read_text(value), add_on.offer_token);
+        if (name == "key") return (add_on.key = read_text(value)).has_value();
+        return false;
+    });
+    if (!sku) return std::nullopt;
+    add_on.sku = *sku;
+    return add_on;
+}
+
+std::optional<product_settings> read_product(std::string_view text) {
+    product_settings product;
+    price_settings price;
+    bool priced = true;
+    const auto id = read_attributes(text, [&](std::string_view name, std::string_view value) {
+        if (name == "kind") return assign(read_text(value), product.kind);
+        if (name == "title") return assign(read_text(value), product.title);
+        if (name == "description") {
+            const auto description = read_text(value);
+            if (description) product.description = std::make_shared<const wide_string>(*description);
+            return description.has_value();
+        }
+        if (name == "price") return assign(read_text(value), price.formatted);
+        if (name == "base-price") return assign(read_text(value), price.base);
+        if (name == "currency") return assign(read_text(value), price.currency);
+        if (name == "on-sale") return assign(read_bool(value), price.on_sale);
+        if (name == "sale-ends") return assign(read_date(value), price.sale_ends);
+        if (name == "recurrence-price") return assign(read_text(value), price.recurrence);
+        if (name == "pricing" && value == "none") return priced = false, true;
+        if (name == "in-collection") return assign(read_bool(value), product.in_collection);
+        if (name == "token") return assign(read_text(value), product.offer_token);
+        return false;
+    });
+    if (!id) return std::nullopt;
+    product.store_id = *id;
+    if (priced) product.price = price;
+    else product.price.reset();
+    return product;
+}
+
+std::optional<std::pair<store_field, HRESULT>> read_field_failure(std::string_view text) {
+    const std::size_t colon = text.rfind(':');
+    const std::size_t dot = text.find('.');
+    if (colon == std::string_view::npos || dot == std::string_view::npos || dot > colon) return std::nullopt;
+    const std::string_view object = text.substr(0, dot);
+    const std::string_view member = text.substr(dot + 1, colon - dot - 1);
+    const auto code = read_hresult(text.substr(colon + 1));
+    if (!code) return std::nullopt;
+    for (const field_names& names : store_field_names)
+        if (names.object == object && names.getter.substr(4) == member) return std::pair{names.field, *code};
+    return std::nullopt;
+}
+
+} // namespace simstore

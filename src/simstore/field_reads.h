@@ -1,0 +1,28 @@
+// How every simulated field of a query result is read: traced with the
+// interface it came through, failing when the scenario's "fail" names it.
+#pragma once
+
+#include "error_information.h"
+#include "simulation.h"
+#include "store_fields.h"
+
+namespace simstore {
+
+// Clears the out-parameter, then fails as the scenario says or lets `fill` answer.
+template <class T, class Fill>
+HRESULT read_field(simulation& simulation, store_field field, T* value, Fill fill) {
+    const field_names& names = names_of(field);
+    simulation.log.record(names.getter, names.traced_as, [&](trace_line& line) { line.text("via", names.via); });
+    if (!value) return E_POINTER;
+    *value = T{};
+    const HRESULT failure = simulation.settings.field_failures[static_cast<std::size_t>(field)];
+    if (failure < 0) return injected_failure(failure, simulation.settings.error);
+    return fill();
+}
+
+// A new string for the caller, who frees it.
+inline HRESULT copy_string(wide_view text, HSTRING* string) {
+    return WindowsCreateString(text.data(), static_cast<UINT32>(text.size()), string);
+}
+
+} // namespace simstore

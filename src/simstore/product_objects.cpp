@@ -1,0 +1,181 @@
+#include "product_objects.h"
+#include "catalogue.h"
+#include "field_reads.h"
+#include "map_view.h"
+#include "results.h"
+#include "../platform/com_object.h"
+
+#include <algorithm>
+#include <new>
+
+namespace simstore {
+namespace {
+
+class store_price final : public com_object<store_price, winabi::IStorePrice, IAgileObject> {
+public:
+    store_price(shared_simulation simulation, price_settings settings)
+        : simulation_(std::move(simulation)), settings_(std::move(settings)) {}
+
+    HRESULT STDMETHODCALLTYPE get_FormattedBasePrice(HSTRING* value) override {
+        return read_field(*simulation_, store_field::price_base, value, [&] { return copy_string(settings_.base, value); });
+    }
+    HRESULT STDMETHODCALLTYPE get_FormattedPrice(HSTRING* value) override {
+        return read_field(*simulation_, store_field::price_formatted, value,
+                          [&] { return copy_string(settings_.formatted, value); });
+    }
+    HRESULT STDMETHODCALLTYPE get_IsOnSale(boolean* value) override {
+        return read_field(*simulation_, store_field::price_on_sale, value, [&] {
+            *value = settings_.on_sale;
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_SaleEndDate(winabi::DateTime* value) override {
+        return read_field(*simulation_, store_field::price_sale_end, value, [&] {
+            value->UniversalTime = settings_.sale_ends;
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_CurrencyCode(HSTRING* value) override {
+        return read_field(*simulation_, store_field::price_currency, value,
+                          [&] { return copy_string(settings_.currency, value); });
+    }
+    HRESULT STDMETHODCALLTYPE get_FormattedRecurrencePrice(HSTRING* value) override {
+        return read_field(*simulation_, store_field::price_recurrence, value,
+                          [&] { return copy_string(settings_.recurrence, value); });
+    }
+
+private:
+    const shared_simulation simulation_;
+    const price_settings settings_;
+};
+
+class store_product final : public com_object<store_product, winabi::IStoreProduct, IAgileObject> {
+public:
+    store_product(shared_simulation simulation, product_settings settings)
+        : simulation_(std::move(simulation)), settings_(std::move(settings)) {}
+
+    HRESULT STDMETHODCALLTYPE get_StoreId(HSTRING* value) override {
+        return read_field(*simulation_, store_field::product_store_id, value,
+                          [&] { return copy_string(settings_.store_id, value); });
+    }
+    HRESULT STDMETHODCALLTYPE get_Title(HSTRING* value) override {
+        return read_field(*simulation_, store_field::product_title, value,
+                          [&] { return copy_string(settings_.title, value); });
+    }
+    HRESULT STDMETHODCALLTYPE get_Description(HSTRING* value) override {
+        return read_field(*simulation_, store_field::product_description, value, [&] {
+            return settings_.description ? copy_string(*settings_.description, value) : S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_ProductKind(HSTRING* value) override {
+        return read_field(*simulation_, store_field::product_kind, value,
+                          [&] { return copy_string(settings_.kind, value); });
+    }
+    HRESULT STDMETHODCALLTYPE get_IsInUserCollection(boolean* value) override {
+        return read_field(*simulation_, store_field::product_in_collection, value, [&] {
+            *value = settings_.in_collection;
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_Price(winabi::IStorePrice** value) override {
+        return read_field(*simulation_, store_field::product_price, value, [&]() -> HRESULT {
+            if (!settings_.price) return S_OK;
+            *value = new (std::nothrow) store_price(simulation_, *settings_.price);
+            return *value ? S_OK : E_OUTOFMEMORY;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_InAppOfferToken(HSTRING* value) override {
+        return read_field(*simulation_, store_field::product_offer_token, value,
+                          [&] { return copy_string(settings_.offer_token, value); });
+    }
+
+    // Nothing else of a product is simulated.
+    HRESULT STDMETHODCALLTYPE get_Language(HSTRING* value) override { return not_simulated(value); }
+    HRESULT STDMETHODCALLTYPE get_HasDigitalDownload(boolean* value) override { return not_simulated(value); }
+    HRESULT STDMETHODCALLTYPE get_Keywords(IInspectable** value) override { return not_simulated(value); }
+    HRESULT STDMETHODCALLTYPE get_Images(IInspectable** value) override { return not_simulated(value); }
+    HRESULT STDMETHODCALLTYPE get_Videos(IInspectable** value) override { return not_simulated(value); }
+    HRESULT STDMETHODCALLTYPE get_Skus(IInspectable** value) override { return not_simulated(value); }
+    HRESULT STDMETHODCALLTYPE get_ExtendedJsonData(HSTRING* value) override { return not_simulated(value); }
+    HRESULT STDMETHODCALLTYPE get_LinkUri(IInspectable** value) override { return not_simulated(value); }
+    HRESULT STDMETHODCALLTYPE GetIsAnySkuInstalledAsync(IInspectable** operation) override {
+        return not_simulated(operation);
+    }
+    HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(winabi::IPurchaseOperation** operation) override {
+        return not_simulated(operation);
+    }
+    HRESULT STDMETHODCALLTYPE RequestPurchaseWithPurchasePropertiesAsync(IInspectable*,
+                                                                         winabi::IPurchaseOperation** operation) override {
+        return not_simulated(operation);
+    }
+
+private:
+    template <class T>
+    static HRESULT not_simulated(T* value) {
+        *value = T{};
+        return E_NOTIMPL;
+    }
+
+    const shared_simulation simulation_;
+    const product_settings settings_;
+};
+
+class product_query_result final
+    : public com_object<product_query_result, winabi::IStoreProductQueryResult, IAgileObject> {
+public:
+    product_query_result(shared_simulation simulation, product_query query)
+        : simulation_(std::move(simulation)), query_(std::move(query)) {}
+    ~product_query_result() { result_released(*simulation_); }
+
+    HRESULT STDMETHODCALLTYPE get_Products(winabi::IMapView<winabi::IStoreProduct>** value) override {
+        return read_field(*simulation_, store_field::result_products, value, [&]() -> HRESULT {
+            if (simulation_->settings.product_map_null) return S_OK;
+            try {
+                *value = new map_view<winabi::IStoreProduct>(matching_products());
+                return S_OK;
+            } catch (const std::bad_alloc&) {
+                return E_OUTOFMEMORY;
+            }
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_ExtendedError(HRESULT* value) override {
+        return read_field(*simulation_, store_field::result_extended_error, value, [&] {
+            *value = simulation_->settings.extended_error;
+            return S_OK;
+        });
+    }
+
+private:
+    // Keyed by Store ID, in the catalogue's order.
+    map_entries<winabi::IStoreProduct> matching_products() const {
+        map_entries<winabi::IStoreProduct> entries;
+        const std::size_t count = product_count(simulation_->settings);
+        for (std::size_t i = 0; i < count; ++i) {
+            product_settings product = product_at(simulation_->settings, i);
+            if (std::find(query_.kinds.begin(), query_.kinds.end(), product.kind) == query_.kinds.end()) continue;
+            if (query_.collection && !product.in_collection) continue;
+            wide_string key = product.store_id;
+            entries.emplace_back(std::move(key), com_ptr<winabi::IStoreProduct>::attach(
+                                                     new store_product(simulation_, std::move(product))));
+        }
+        return entries;
+    }
+
+    const shared_simulation simulation_;
+    const product_query query_;
+};
+
+} // namespace
+
+HRESULT create_product_query_result(const shared_simulation& simulation, const product_query& query,
+                                    winabi::IStoreProductQueryResult** result) {
+    *result = nullptr;
+    try {
+        *result = new product_query_result(simulation, query);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+} // namespace simstore

@@ -1,0 +1,52 @@
+// The names of the query results' fields: the scenario's "fail" key names a
+// field as Object.Field, the trace names the call and the interface it came through.
+#pragma once
+
+#include "scenario.h"
+
+#include <string_view>
+
+namespace simstore {
+
+struct field_names {
+    store_field field;
+    std::string_view object;    // as the scenario names it: AppLicense, License, ...
+    std::string_view getter;    // the ABI method: get_SkuStoreId, ...
+    std::string_view via;       // the interface: IStoreAppLicense, ...
+    std::string_view traced_as; // the trace's object: appLicense, license, ...
+};
+
+inline constexpr field_names store_field_names[] = {
+    {store_field::app_sku, "AppLicense", "get_SkuStoreId", "IStoreAppLicense", "appLicense"},
+    {store_field::app_active, "AppLicense", "get_IsActive", "IStoreAppLicense", "appLicense"},
+    {store_field::app_trial, "AppLicense", "get_IsTrial", "IStoreAppLicense", "appLicense"},
+    {store_field::app_expires, "AppLicense", "get_ExpirationDate", "IStoreAppLicense", "appLicense"},
+    {store_field::app_add_ons, "AppLicense", "get_AddOnLicenses", "IStoreAppLicense", "appLicense"},
+    {store_field::app_trial_left, "AppLicense", "get_TrialTimeRemaining", "IStoreAppLicense", "appLicense"},
+    {store_field::app_trial_owned, "AppLicense", "get_IsTrialOwnedByThisUser", "IStoreAppLicense", "appLicense"},
+    {store_field::app_trial_id, "AppLicense", "get_TrialUniqueId", "IStoreAppLicense", "appLicense"},
+    {store_field::license_sku, "License", "get_SkuStoreId", "IStoreLicense", "license"},
+    {store_field::license_active, "License", "get_IsActive", "IStoreLicense", "license"},
+    {store_field::license_expires, "License", "get_ExpirationDate", "IStoreLicense", "license"},
+    {store_field::license_offer_token, "License", "get_InAppOfferToken", "IStoreLicense", "license"},
+    {store_field::result_products, "ProductQueryResult", "get_Products", "IStoreProductQueryResult", "result"},
+    {store_field::result_extended_error, "ProductQueryResult", "get_ExtendedError", "IStoreProductQueryResult", "result"},
+    {store_field::product_store_id, "Product", "get_StoreId", "IStoreProduct", "product"},
+    {store_field::product_title, "Product", "get_Title", "IStoreProduct", "product"},
+    {store_field::product_description, "Product", "get_Description", "IStoreProduct", "product"},
+    {store_field::product_kind, "Product", "get_ProductKind", "IStoreProduct", "product"},
+    {store_field::product_in_collection, "Product", "get_IsInUserCollection", "IStoreProduct", "product"},
+    {store_field::product_price, "Product", "get_Price", "IStoreProduct", "product"},
+    {store_field::product_offer_token, "Product", "get_InAppOfferToken", "IStoreProduct", "product"},
+    {store_field::price_base, "Price", "get_FormattedBasePrice", "IStorePrice", "price"},
+    {store_field::price_formatted, "Price", "get_FormattedPrice", "IStorePrice", "price"},
+    {store_field::price_on_sale, "Price", "get_IsOnSale", "IStorePrice", "price"},
+    {store_field::price_sale_end, "Price", "get_SaleEndDate", "IStorePrice", "price"},
+    {store_field::price_currency, "Price", "get_CurrencyCode", "IStorePrice", "price"},
+    {store_field::price_recurrence, "Price", "get_FormattedRecurrencePrice", "IStorePrice", "price"},
+};
+static_assert(std::size(store_field_names) == static_cast<std::size_t>(store_field::count));
+
+constexpr const field_names& names_of(store_field field) { return store_field_names[static_cast<std::size_t>(field)]; }
+
+} // namespace simstore

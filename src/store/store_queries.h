@@ -1,0 +1,21 @@
+// The Store's query calls: starting each query, and reading every field of its
+// result. Every failing call raises its platform failure at once.
+#pragma once
+
+#include "store_query_abi.h"
+#include "../output/query_lines.h"
+#include "../platform/com_ptr.h"
+
+// Null when the Store accepts the request but hands back no operation.
+com_ptr<winabi::ILicenseOperation> request_app_license(winabi::IStoreContext* context);
+com_ptr<winabi::IProductQueryOperation> request_associated_products(winabi::IStoreContext* context,
+                                                                    winabi::IIterable<HSTRING>* kinds);
+com_ptr<winabi::IProductQueryOperation> request_user_collection(winabi::IStoreContext* context,
+                                                                winabi::IIterable<HSTRING>* kinds);
+
+// The licence and its add-on licences; a null add-on map is no add-ons.
+app_licence_record read_app_license(winabi::IStoreAppLicense* licence);
+
+// A failing ExtendedError is raised before the products are read, as its
+// failure; a null product map is no products, a null price no price.
+std::vector<product_record> read_products(winabi::IStoreProductQueryResult* result);

@@ -1,0 +1,192 @@
+// The query calls and the readers of every field, against the simulated Store
+// as scenarios set it up: what reaches the lines, what a null object gives, and
+// that every failing read raises its own platform failure.
+#include "simulated_context.h"
+#include "output/error_text.h"
+#include "output/query_lines.h"
+#include "simstore/store_fields.h"
+#include "store/store_queries.h"
+#include "store/string_iterable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr HRESULT access_denied_code = static_cast<HRESULT>(0x80070005);
+
+// Completed at creation ("after=now" is added), so the results are there at once.
+template <class Result>
+com_ptr<Result> results_of(winabi::IAsyncOperation<Result>* operation) {
+    com_ptr<Result> result;
+    EXPECT_TRUE(operation);
+    if (operation) {
+        EXPECT_EQ(operation->GetResults(result.put()), S_OK);
+    }
+    return result;
+}
+
+com_ptr<winabi::IStoreAppLicense> license_for(const std::string& scenario, const std::filesystem::path& trace = {}) {
+    const auto context = context_for("after=now;" + scenario, trace);
+    return context ? results_of(request_app_license(context.get()).get()) : nullptr;
+}
+
+com_ptr<winabi::IStoreProductQueryResult> products_for(const std::string& scenario, std::vector<wide_string> kinds,
+                                                       bool collection = false,
+                                                       const std::filesystem::path& trace = {}) {
+    const auto context = context_for("after=now;" + scenario, trace);
+    if (!context) return nullptr;
+    const auto iterable = make_string_iterable(std::move(kinds));
+    const auto operation = collection ? request_user_collection(context.get(), iterable.get())
+                                      : request_associated_products(context.get(), iterable.get());
+    return results_of(operation.get());
+}
+
+std::string products_line(const std::string& scenario, std::vector<wide_string> kinds, bool collection = false) {
+    const auto result = products_for(scenario, std::move(kinds), collection);
+    return result ? product_list_line(read_products(result.get())) : "no result";
+}
+
+const std::vector<wide_string> every_kind = {WIDE("Durable"), WIDE("Consumable"), WIDE("UnmanagedConsumable"),
+                                             WIDE("Game")};
+
+// One of everything: a licence with an add-on, a product on sale with every field.
+const std::string catalogue =
+    "app-sku=9NBLGGH4R315/0010;add-on=9NBLGGH4TNMP/0010,token=gold;"
+    "product=9NBLGGH4TNMP,title=Gold,price=$1.99,on-sale=true,sale-ends=134483328000000000,in-collection=true";
+
+} // namespace
+
+TEST(store_queries, licence_with_every_field_and_add_ons_in_any_number) {
+    const auto licence = license_for(
+        "app-active=false;app-trial=true;app-trial-owned=true;app-trial-left=36000000000;"
+        "app-expires=134483328000000000;app-sku=9NBLGGH4R315%2F0010;app-trial-id=T%C3%A9%22%0A;"
+        "add-on=9ZZ/0011,active=false,expires=never,token=z%2C1;add-on=9AA,key=9AA%2F0010;"
+        "add-on=9ZZ/0010,expires=1;generate-add-ons=2");
+    ASSERT_TRUE(licence);
+    EXPECT_EQ(licence_line(read_app_license(licence.get())),
+              R"({"status":"ok","active":false,"trial":true,"trialOwned":true,"trialSecondsLeft":3600,)"
+              R"("expires":"2027-03-01T00:00:00Z","sku":"9NBLGGH4R315/0010","trialId":"T)"
+              "\xC3\xA9"
+              R"(\"\n","addOns":[)"
+              R"({"storeId":"9AA","sku":"9AA","active":true,"expires":null,"offerToken":""},)"
+              R"({"storeId":"9Q0000000001","sku":"9Q0000000001/0010","active":true,"expires":"2027-01-02T00:00:00Z","offerToken":"token-1"},)"
+              R"({"storeId":"9Q0000000002","sku":"9Q0000000002/0010","active":true,"expires":"2027-01-03T00:00:00Z","offerToken":"token-2"},)"
+              R"({"storeId":"9ZZ","sku":"9ZZ/0010","active":true,"expires":"1601-01-01T00:00:00Z","offerToken":""},)"
+              R"({"storeId":"9ZZ","sku":"9ZZ/0011","active":false,"expires":null,"offerToken":"z,1"}],"error":null})");
+}
+
+TEST(store_queries, null_add_on_map_is_no_add_ons) {
+    const auto licence = license_for("add-on=9AA;add-on-map=null");
+    ASSERT_TRUE(licence);
+    EXPECT_TRUE(read_app_license(licence.get()).add_ons.empty());
+}
+
+TEST(store_queries, products_of_the_kinds_asked_for_and_the_collection_of_owned_ones) {
+    const std::string three = "product=9C,kind=Consumable,in-collection=true;product=9G,kind=Game;"
+                              "product=9D,in-collection=true,pricing=none";
+    const std::string empty_price = R"("price":"","basePrice":"","currency":"","onSale":false,"saleEnds":null,)"
+                                    R"("recurrencePrice":"",)";
+    const std::string durable = R"({"storeId":"9D","kind":"Durable","title":"","description":"",)" + empty_price +
+                                R"("inCollection":true,"offerToken":""})";
+    const std::string game = R"({"storeId":"9G","kind":"Game","title":"","description":"",)" + empty_price +
+                             R"("inCollection":false,"offerToken":""})";
+    EXPECT_EQ(products_line(three, {WIDE("Game"), WIDE("Durable")}),
+              R"({"status":"ok","products":[)" + durable + "," + game + R"(],"error":null})");
+    EXPECT_EQ(products_line(three, {WIDE("Game"), WIDE("Durable")}, true),
+              R"({"status":"ok","products":[)" + durable + R"(],"error":null})");
+    EXPECT_EQ(products_line(three, {WIDE("durable")}), R"({"status":"ok","products":[],"error":null})");
+    EXPECT_EQ(products_line("product-map=null;" + three, every_kind), R"({"status":"ok","products":[],"error":null})");
+}
+
+TEST(store_queries, every_product_field_with_percent_encoded_text) {
+    EXPECT_EQ(products_line("product=9NBLGGH4TNMP,title=Gold,description=Line%20one%0ALine%20two,price=$1.99,"
+                            "base-price=$2.99,currency=USD,on-sale=true,sale-ends=133537247990000000,"
+                            "recurrence-price=$0.99%2Fmo,in-collection=true,token=gold%00x",
+                            every_kind),
+              R"({"status":"ok","products":[{"storeId":"9NBLGGH4TNMP","kind":"Durable","title":"Gold",)"
+              R"("description":"Line one\nLine two","price":"$1.99","basePrice":"$2.99","currency":"USD",)"
+              R"("onSale":true,"saleEnds":"2024-02-29T23:59:59Z","recurrencePrice":"$0.99/mo","inCollection":true,)"
+              R"("offerToken":"gold\u0000x"}],"error":null})");
+}
+
+TEST(store_queries, sale_end_is_read_only_for_an_item_on_sale) {
+    // Reading it would fail: the product is not on sale, so it is never read.
+    const auto result = products_for("fail=Price.SaleEndDate:E_FAIL;product=9A,on-sale=false,sale-ends=5", every_kind);
+    ASSERT_TRUE(result);
+    const auto products = read_products(result.get());
+    ASSERT_EQ(products.size(), 1u);
+    EXPECT_EQ(products[0].sale_ends, 0);
+}
+
+TEST(store_queries, a_failing_extended_error_is_raised_before_the_products_are_read) {
+    const trace_file trace;
+    const auto result = products_for("extended-error=0x803F6107;" + catalogue, every_kind, false, trace.path());
+    ASSERT_TRUE(result);
+    try {
+        read_products(result.get());
+        ADD_FAILURE() << "no failure raised";
+    } catch (const platform_failure& failure) {
+        EXPECT_EQ(failure.code(), static_cast<HRESULT>(0x803F6107));
+    }
+    const auto lines = trace.lines();
+    EXPECT_TRUE(std::none_of(lines.begin(), lines.end(),
+                             [](const std::string& line) { return line.find("get_Products") != std::string::npos; }));
+
+    const auto success = products_for("extended-error=S_FALSE;" + catalogue, every_kind);
+    ASSERT_TRUE(success);
+    EXPECT_EQ(read_products(success.get()).size(), 1u);
+}
+
+// Every field the bridge reads fails once, alone: exactly the query that reads
+// it raises exactly that failure, with the words its error information gives.
+TEST(store_queries, a_failing_read_of_any_single_field_raises_its_failure) {
+    for (const simstore::field_names& names : simstore::store_field_names) {
+        const std::string field = std::string(names.object) + "." + std::string(names.getter.substr(4));
+        const std::string scenario =
+            catalogue + ";restricted=" + field + "%20refused;fail=" + field + ":E_ACCESSDENIED";
+        int failures = 0;
+        const auto expect_failure = [&](auto read) {
+            try {
+                read();
+            } catch (const platform_failure& failure) {
+                ++failures;
+                EXPECT_EQ(failure.code(), access_denied_code) << field;
+                EXPECT_EQ(to_utf8(platform_failure_message(failure)), field + " refused");
+            }
+        };
+        expect_failure([&] {
+            const auto licence = license_for(scenario);
+            ASSERT_TRUE(licence);
+            read_app_license(licence.get());
+        });
+        expect_failure([&] {
+            const auto result = products_for(scenario, every_kind);
+            ASSERT_TRUE(result);
+            read_products(result.get());
+        });
+        EXPECT_EQ(failures, 1) << field;
+    }
+}
+
+TEST(store_queries, the_store_receives_the_kinds_in_order_through_an_agile_iterable) {
+    const trace_file trace;
+    products_for("", {WIDE("Durable"), WIDE("G\u00e4me"), WIDE("Durable")}, false, trace.path());
+    products_for("", {WIDE("Consumable")}, true, trace.path());
+    const auto lines = trace.lines();
+    const auto with = [&](std::string_view call) {
+        return std::find_if(lines.begin(), lines.end(),
+                            [&](const std::string& line) { return line.find(call) != std::string::npos; });
+    };
+    ASSERT_NE(with("GetAssociatedStoreProductsAsync"), lines.end());
+    EXPECT_EQ(*with("GetAssociatedStoreProductsAsync"),
+              R"({"call":"GetAssociatedStoreProductsAsync","object":"context","thread":"main","via":"IStoreContext",)"
+              R"("kinds":["Durable","G)"
+              "\xC3\xA4"
+              R"(me","Durable"],"kindsAgile":true})");
+    ASSERT_NE(with("GetUserCollectionAsync"), lines.end());
+    EXPECT_EQ(*with("GetUserCollectionAsync"),
+              R"({"call":"GetUserCollectionAsync","object":"context","thread":"main","via":"IStoreContext",)"
+              R"("kinds":["Consumable"],"kindsAgile":true})");
+}
