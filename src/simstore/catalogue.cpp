@@ -55,10 +55,12 @@ product_settings product_at(const scenario& settings, std::size_t index) {
 }
 
 wide_string generated_description(std::size_t length) {
-    constexpr wide_view pattern = WIDE("Line \"one\" of C:\\Store\r\n\tCaf\u00e9 \u20ac \u65e5\u672c\n");
+    // Ends with a lone high surrogate, as a broken platform string might.
+    wide_string pattern = WIDE("Line \"one\" of C:\\Store\r\n\tCaf\u00e9 \u20ac \u65e5\u672c\b\f\x01\n");
+    pattern += static_cast<WCHAR>(0xD800);
     wide_string text;
     text.reserve(length);
-    while (text.size() < length) text += pattern.substr(0, length - text.size());
+    while (text.size() < length) text += wide_view(pattern).substr(0, length - text.size());
     return text;
 }
 

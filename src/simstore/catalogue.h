@@ -15,7 +15,8 @@ std::size_t product_count(const scenario& settings);
 product_settings product_at(const scenario& settings, std::size_t index);
 
 // The description every generated product shares: `length` UTF-16 units with
-// line breaks, quotes, a backslash, a tab and letters from beyond ASCII.
+// line breaks, quotes, a backslash, control characters, letters from beyond
+// ASCII and an unpaired surrogate.
 wide_string generated_description(std::size_t length);
 
 } // namespace simstore

@@ -38,14 +38,29 @@ def escape(text: bytes) -> bytes:
     return bytes(out)
 
 
+def json_escape(text: bytes) -> bytes:
+    """RFC 8259, as the query lines escape: short escapes for quote, backslash,
+    LF, CR, tab, backspace and form feed, \\u00xx for the other bytes below 0x20."""
+    short = {0x22: b'\\"', 0x5C: b"\\\\", 0x0A: b"\\n", 0x0D: b"\\r", 0x09: b"\\t", 0x08: b"\\b", 0x0C: b"\\f"}
+    out = bytearray()
+    for byte in text:
+        if byte in short:
+            out += short[byte]
+        elif byte < 0x20:
+            out += b"\\u00%02x" % byte
+        else:
+            out.append(byte)
+    return bytes(out)
+
+
 @dataclass(frozen=True)
 class Escaped:
     text: object  # bytes, str or SystemText
 
 
 @dataclass(frozen=True)
-class JsonText:
-    text: object  # bytes, str or SystemText, escaped by json_escape
+class JsonString:
+    text: object  # bytes, str or SystemText; resolved quoted, escaped as the query lines escape
 
 
 @dataclass(frozen=True)
@@ -55,7 +70,7 @@ class Generated:
 
 
 class Line:
-    """Expected stdout: fixed bytes, escaped texts and generated parts, resolved per target."""
+    """Expected stdout: fixed bytes and escaped texts, resolved per target."""
 
     def __init__(self, *pieces):
         self.pieces = pieces
@@ -80,8 +95,8 @@ class Line:
     def _fixed(piece, target) -> bytes:
         if isinstance(piece, bytes):
             return piece
-        if isinstance(piece, JsonText):
-            return json_escape(_text_bytes(piece.text, target))
+        if isinstance(piece, JsonString):
+            return b'"' + json_escape(_text_bytes(piece.text, target)) + b'"'
         return escape(_text_bytes(piece.text, target))
 
     def __repr__(self):
@@ -137,23 +152,54 @@ def nothing():
     return Line()
 
 
-def json_escape(text: bytes) -> bytes:
-    """RFC 8259 escapes, as the query and consumable lines write text: line
-    breaks stay visible as \\n and \\r."""
-    short = {0x22: b'\\"', 0x5C: b"\\\\", 0x0A: b"\\n", 0x0D: b"\\r", 0x09: b"\\t", 0x08: b"\\b", 0x0C: b"\\f"}
-    out = bytearray()
-    for byte in text:
-        if byte in short:
-            out += short[byte]
-        elif byte < 0x20:
-            out += b"\\u00%02x" % byte
+def _member_pieces(members):
+    """{"name":value,...} from (name, value) pairs: str and SystemText as JSON strings,
+    bool, int and None as JSON, a list as an array of member lists."""
+    pieces = [b"{"]
+    for index, (name, value) in enumerate(members):
+        pieces.append(b'%s"%s":' % (b"," if index else b"", name.encode("ascii")))
+        if isinstance(value, (str, bytes, SystemText)):
+            pieces.append(JsonString(value))
+        elif value is None:
+            pieces.append(b"null")
+        elif isinstance(value, bool):
+            pieces.append(b"true" if value else b"false")
+        elif isinstance(value, int):
+            pieces.append(b"%d" % value)
         else:
-            out.append(byte)
-    return bytes(out)
+            pieces.append(b"[")
+            for item_index, item in enumerate(value):
+                if item_index:
+                    pieces.append(b",")
+                pieces += _member_pieces(item)
+            pieces.append(b"]")
+    pieces.append(b"}")
+    return pieces
 
 
-# A GUID as CoCreateGuid makes it: version 4, RFC 4122 variant, in canonical text.
-NEW_GUID = rb"[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}"
+def add_on(store_id, sku=None, active=True, expires=None, token=""):
+    return [("storeId", store_id), ("sku", store_id if sku is None else sku), ("active", active),
+            ("expires", expires), ("offerToken", token)]
+
+
+def licence(active=True, trial=False, trial_owned=False, trial_seconds=0, expires=None, sku="", trial_id="",
+            add_ons=()):
+    """The licence line; add_ons are add_on(...) lists in the order the line must have."""
+    return Line(*_member_pieces([("status", "ok"), ("active", active), ("trial", trial), ("trialOwned", trial_owned),
+                                 ("trialSecondsLeft", trial_seconds), ("expires", expires), ("sku", sku),
+                                 ("trialId", trial_id), ("addOns", list(add_ons)), ("error", None)]))
+
+
+def product(store_id, kind="Durable", title="", description="", price="", base_price="", currency="", on_sale=False,
+            sale_ends=None, recurrence_price="", in_collection=False, token=""):
+    return [("storeId", store_id), ("kind", kind), ("title", title), ("description", description), ("price", price),
+            ("basePrice", base_price), ("currency", currency), ("onSale", on_sale), ("saleEnds", sale_ends),
+            ("recurrencePrice", recurrence_price), ("inCollection", in_collection), ("offerToken", token)]
+
+
+def product_list(products=()):
+    """The line of products and collection; products are product(...) lists in the order the line must have."""
+    return Line(*_member_pieces([("status", "ok"), ("products", list(products)), ("error", None)]))
 
 
 def _code(code) -> bytes:
@@ -167,6 +213,16 @@ def _tracking(tracking_id) -> list:
     return [b',"trackingId":"%s"' % tracking_id.encode("ascii")]
 
 
+def query_failure(code, text, tracking_id=None):
+    """A query's failure line; code None for "code":null. "consume" adds the tracking ID it sent."""
+    tracking = _tracking(tracking_id) if tracking_id is not None else []
+    return Line(b'{"status":"error","code":', _code(code), *tracking, b',"error":', JsonString(text), b"}")
+
+
+# A GUID as CoCreateGuid makes it: version 4, RFC 4122 variant, in canonical text.
+NEW_GUID = rb"[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}"
+
+
 def consume_status(status: str, balance: int, tracking_id, code=None):
     return Line(b'{"status":"%s","balance":%d' % (status.encode("ascii"), balance), *_tracking(tracking_id),
                 b',"code":%s,"error":null}' % _code(code))
@@ -174,9 +230,3 @@ def consume_status(status: str, balance: int, tracking_id, code=None):
 
 def balance_status(status: str, balance: int, code=None):
     return Line(b'{"status":"%s","balance":%d,"code":%s,"error":null}' % (status.encode("ascii"), balance, _code(code)))
-
-
-def query_failure(code, text, tracking_id=None):
-    """The failure line of a query or consumable command; "consume" adds the tracking ID it sent."""
-    tracking = _tracking(tracking_id) if tracking_id is not None else []
-    return Line(b'{"status":"error","code":%s' % _code(code), *tracking, b',"error":"', JsonText(text), b'"}')

@@ -111,13 +111,22 @@ def _pattern(instance, expected, schema, where):
 def _minimum(instance, expected, schema, where):
     if json_type(instance) not in ("integer", "number") or instance >= expected:
         return []
-    return ["%s is %s, below %s" % (where, _show(instance), expected)]
+    return ["%s is below %s" % (where, expected)]
 
 
 def _maximum(instance, expected, schema, where):
     if json_type(instance) not in ("integer", "number") or instance <= expected:
         return []
-    return ["%s is %s, above %s" % (where, _show(instance), expected)]
+    return ["%s is above %s" % (where, expected)]
+
+
+def _items(instance, expected, schema, where):
+    if json_type(instance) != "array":
+        return []
+    found = []
+    for index, item in enumerate(instance):
+        found += problems(item, expected, "item %d of %s" % (index, where))
+    return found
 
 
 def _properties(instance, expected, schema, where):
@@ -174,9 +183,32 @@ KEYWORDS = {
     "const": _const,
     "enum": _enum,
     "minLength": _min_length,
-    "pattern": _pattern,
-    "minimum": _minimum,
-    "maximum": _maximum,
+def _pattern(instance, expected, schema, where):
+    # JSON Schema patterns are unanchored (ECMA-262 search); the schema anchors its own.
+    if json_type(instance) != "string" or re.search(expected, instance):
+        return []
+    return ["%s is %s, not of the form %s" % (where, _show(instance), expected)]
+
+
+def _minimum(instance, expected, schema, where):
+    if json_type(instance) not in ("integer", "number") or instance >= expected:
+        return []
+    return ["%s is below %s" % (where, expected)]
+
+
+def _maximum(instance, expected, schema, where):
+    if json_type(instance) not in ("integer", "number") or instance <= expected:
+        return []
+    return ["%s is above %s" % (where, expected)]
+
+
+def _items(instance, expected, schema, where):
+    if json_type(instance) != "array":
+        return []
+    found = []
+    for index, item in enumerate(instance):
+        found += problems(item, expected, "item %d of %s" % (index, where))
+    return found
     "properties": _properties,
     "required": _required,
     "additionalProperties": _additional_properties,
