@@ -8,15 +8,16 @@ const { readResultLine } = require('./lib/result-line');
 const { runBridge } = require('./lib/run');
 const { windowArgument } = require('./lib/window-handle');
 
+// The one way every command runs: the command word, its arguments, the caller's options.
 async function run(command, args, options) {
-  const { executable, env, timeoutMs } = options ?? {};
+  const { executable, env, timeoutMs, signal } = options ?? {};
   if (typeof executable !== 'string' || executable === '') {
     throw new TypeError('options.executable must name the store-bridge executable');
   }
-  const { stdout, exitCode, signal } = await runBridge(executable, [command, ...args], { env, timeoutMs });
+  const { stdout, exitCode, signal: end } = await runBridge(executable, [command, ...args], { env, timeoutMs, signal });
   if (stdout.length === 0) {
-    const end = signal ? `signal ${signal}` : `exit code ${exitCode}`;
-    throw new StoreBridgeError('no-line', `store-bridge ended without a result line (${end})`, { exitCode, signal });
+    const how = end ? `signal ${end}` : `exit code ${exitCode}`;
+    throw new StoreBridgeError('no-line', `store-bridge ended without a result line (${how})`, { exitCode, signal: end });
   }
   return readResultLine(command, stdout, exitCode);
 }
@@ -31,4 +32,4 @@ async function review(options) {
   return run('review', handle === undefined ? [] : [handle], options);
 }
 
-module.exports = { buy, review, StoreBridgeError };
+module.exports = { buy, review, readResultLine, StoreBridgeError };

@@ -2,10 +2,11 @@
 
 #include "commands.h"
 #include "../output/error_text.h"
-#include "../output/result_line.h"
+#include "../output/standard_output.h"
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -15,46 +16,38 @@ const command* find_command(const wide_string& word) {
     return found == table.end() ? nullptr : &*found;
 }
 
-bool takes_optional_argument(const wide_string& word) {
-    const auto table = command_table();
-    return std::any_of(table.begin(), table.end(), [&](const command& c) { return c.word == word && !c.needs_argument; });
-}
-
-// Everything the flow does not handle itself ends here as the general failure line.
-int run_guarded(const command& selected, const wide_string& argument) {
+// Everything the flow does not handle itself becomes the general failure line.
+result_line run_flow(const command& selected, std::span<const wide_string> arguments) {
     try {
         check_hresult(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-        return selected.flow(argument);
+        return selected.flow(arguments);
     } catch (const platform_failure& failure) {
-        write_general_failure_line(to_utf8(platform_failure_message(failure)));
+        return general_failure_line(to_utf8(platform_failure_message(failure)));
     } catch (const std::bad_alloc&) {
-        // Every standard library words this its own way; the host sees one text.
-        write_general_failure_line("bad allocation");
+        throw;
     } catch (const std::exception& failure) {
-        write_general_failure_line(failure.what());
+        return general_failure_line(failure.what());
     }
-    return 1;
+}
+
+// The flow has returned, and released all it held, before its line goes out.
+int run_guarded(const command& selected, std::span<const wide_string> arguments) {
+    try {
+        return write_result_line(run_flow(selected, arguments));
+    } catch (const std::bad_alloc&) {
+        // Every standard library words this its own way; the host sees one text,
+        // and it takes no memory to write.
+        return write_result_line(bad_allocation_line, 1);
+    }
 }
 
 } // namespace
 
 int run_command_line(int argc, const WCHAR* const* argv) {
-    if (argc < 2) {
-        write_usage_line();
-        return 2;
-    }
-    const wide_string word = argv[1];
-    // The argument rule comes before the lookup, so an unknown word without
-    // argument is refused like "buy" without one.
-    if (argc < 3 && !takes_optional_argument(word)) {
-        write_usage_line();
-        return 2;
-    }
-    const wide_string argument = argc >= 3 ? argv[2] : wide_string();
-    const command* selected = find_command(word);
-    if (!selected) {
-        write_usage_line();
-        return 2;
-    }
-    return run_guarded(*selected, argument);
+    // An unknown word, or a known one without the arguments it needs, is a usage
+    // error before anything else happens.
+    const command* selected = argc >= 2 ? find_command(argv[1]) : nullptr;
+    const std::vector<wide_string> arguments(argv + std::min(argc, 2), argv + argc);
+    if (!selected || arguments.size() < selected->required_arguments) return write_result_line(usage_line());
+    return run_guarded(*selected, arguments);
 }

@@ -6,8 +6,8 @@
 namespace {
 
 constexpr command commands[] = {
-    {WIDE("buy"), true, run_purchase_flow},
-    {WIDE("review"), false, run_review_flow},
+    {WIDE("buy"), 1, run_purchase_flow},
+    {WIDE("review"), 0, run_review_flow},
 };
 
 } // namespace

@@ -1,14 +1,17 @@
 // The commands the bridge offers: exact, case-sensitive words.
 #pragma once
 
+#include "../output/result_line.h"
 #include "../platform/win.h"
 
+#include <cstddef>
 #include <span>
 
 struct command {
     wide_view word;
-    bool needs_argument;
-    int (*flow)(const wide_string& argument);
+    std::size_t required_arguments; // after the word; any further ones are ignored
+    // Gets every argument after the word, at least the required ones.
+    result_line (*flow)(std::span<const wide_string> arguments);
 };
 
 std::span<const command> command_table();

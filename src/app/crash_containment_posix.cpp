@@ -1,8 +1,7 @@
 #include "crash_containment.h"
 
-#include "../output/result_line.h"
+#include "../output/standard_output.h"
 
-#include <atomic>
 #include <csignal>
 #include <exception>
 #include <sys/syscall.h>
@@ -10,15 +9,11 @@
 
 namespace {
 
-// Set by the first thread that crashes, so the host never reads two crash lines.
-std::atomic<bool> crashing{false};
-
 // The handlers run here, so a stack overflow on the main thread is covered too.
 alignas(16) char alternate_stack[64 * 1024];
 
 // Ends every thread at once, with no exit processing. On Linux straight through
-// the system call: sanitizer runtimes intercept _exit and flush stdio there,
-// which would put a buffered line after the crash line.
+// the system call: sanitizer runtimes intercept _exit and run exit work there.
 [[noreturn]] void end_process_now(int code) {
 #ifdef __linux__
     syscall(SYS_exit_group, code);
@@ -26,13 +21,15 @@ alignas(16) char alternate_stack[64 * 1024];
     _exit(code);
 }
 
-// Async-signal-safe: no allocation, no lock, no flush of the buffered stream.
+// Async-signal-safe: no allocation, no lock. The crash line goes out only when
+// no other line has; after a line (or while one is going out, for a bounded
+// time) the run ends with that line's own exit code.
 [[noreturn]] void write_crash_line_and_end() {
-    if (crashing.exchange(true)) {
-        for (;;) pause(); // the first thread ends the process
+    if (standard_output_claim().claim(1)) {
+        write_to_standard_output({crash_line_bytes, crash_line_size});
+        end_process_now(1);
     }
-    [[maybe_unused]] const ssize_t written = write(STDOUT_FILENO, crash_line_bytes, crash_line_size);
-    end_process_now(1);
+    end_process_now(wait_for_claimed_line());
 }
 
 void on_fault(int) { write_crash_line_and_end(); }

@@ -1,26 +1,21 @@
 #include "crash_containment.h"
 
-#include "../output/result_line.h"
+#include "../output/standard_output.h"
 #include "../platform/win.h"
 
-#include <atomic>
 #include <csignal>
 #include <exception>
 
 namespace {
 
-// Set by the first thread that crashes, so the host never reads two crash lines.
-std::atomic<bool> crashing{false};
-
-// No allocation, no lock, no flush: the buffered stream is discarded with the process.
+// No allocation, no lock. The crash line goes out only when no other line has;
+// after a line (or while one is going out, for a bounded time) the run ends
+// with that line's own exit code.
 [[noreturn]] void write_crash_line_and_end() {
-    if (crashing.exchange(true)) {
-        for (;;) Sleep(INFINITE); // the first thread ends the process
-    }
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), crash_line_bytes, static_cast<DWORD>(crash_line_size), &written,
-              nullptr);
-    TerminateProcess(GetCurrentProcess(), 1);
+    int exit_code = 1;
+    if (standard_output_claim().claim(exit_code)) write_to_standard_output({crash_line_bytes, crash_line_size});
+    else exit_code = wait_for_claimed_line();
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exit_code));
     for (;;) Sleep(INFINITE);
 }
 

@@ -25,7 +25,7 @@ com_ptr<winabi::IRestrictedErrorInfo> capture_error_info(HRESULT code) {
     if (info) {
         unique_bstr description;
         info->GetDescription(description.put());
-        const wide_string trimmed = trim_trailing_space(description.view());
+        const wide_string trimmed = trim_trailing_space(view_of(description));
         WindowsCreateString(trimmed.c_str(), static_cast<UINT32>(trimmed.size()), message.put());
     }
     RoOriginateLanguageException(code, message.get(), nullptr);
@@ -38,17 +38,20 @@ template <class Failure>
     throw Failure(code, std::move(info));
 }
 
+// Empty when the system has no text for the code; a system that has no memory
+// for it raises, so that the caller never mistakes that for "no words".
 wide_string system_text(HRESULT code) {
-    WCHAR* buffer = nullptr;
+    unique_hlocal buffer;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<WCHAR*>(&buffer), 0,
+        static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<WCHAR*>(buffer.put()), 0,
         nullptr);
-    struct local_buffer {
-        WCHAR* text;
-        ~local_buffer() { LocalFree(text); }
-    } owner{buffer};
-    return length ? trim_trailing_space(wide_view(buffer, length)) : wide_string();
+    if (length == 0) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY) throw std::bad_alloc();
+        return {};
+    }
+    return trim_trailing_space(wide_view(static_cast<const WCHAR*>(buffer.get()), length));
 }
 
 } // namespace
@@ -74,13 +77,18 @@ void raise_platform_failure(HRESULT code) {
     }
 }
 
+void raise_last_error() {
+    const DWORD error = GetLastError();
+    raise_platform_failure(error ? HRESULT_FROM_WIN32(error) : E_FAIL);
+}
+
 wide_string platform_failure_message(const platform_failure& failure) {
     if (winabi::IRestrictedErrorInfo* info = failure.info()) {
         unique_bstr description, restricted, capability;
         HRESULT reported = S_OK;
         const HRESULT details = info->GetErrorDetails(description.put(), &reported, restricted.put(), capability.put());
         if (details == S_OK && reported == failure.code())
-            return trim_trailing_space(restricted.get() ? restricted.view() : description.view());
+            return trim_trailing_space(restricted ? view_of(restricted) : view_of(description));
     }
     return system_text(failure.code());
 }
@@ -94,10 +102,12 @@ wide_string trim_trailing_space(wide_view text) {
 std::string to_utf8(wide_view text) {
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
+    // Every UTF-16 text converts (an unpaired surrogate becomes U+FFFD): a failure is the system's.
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
+    if (size <= 0) raise_last_error();
     std::string utf8(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), size, nullptr, nullptr) != size) return {};
+    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), size, nullptr, nullptr) != size)
+        raise_last_error();
     return utf8;
 }
 
@@ -108,5 +118,17 @@ std::string failure_text_of(const std::exception_ptr& caught) {
         return to_utf8(platform_failure_message(failure));
     } catch (...) {
         return std::string(async_failure_text);
+    }
+}
+
+HRESULT failure_code_of(const std::exception_ptr& caught) noexcept {
+    try {
+        std::rethrow_exception(caught);
+    } catch (const platform_failure& failure) {
+        return failure.code();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
     }
 }

@@ -51,6 +51,9 @@ using canceled = specific_platform_failure<HRESULT_FROM_WIN32(ERROR_CANCELLED)>;
 // thread's error information.
 [[noreturn]] void raise_platform_failure(HRESULT code);
 
+// Raises the calling thread's last error (E_FAIL when it has none) as a platform failure.
+[[noreturn]] void raise_last_error();
+
 inline void check_hresult(HRESULT code) {
     if (code < 0) raise_platform_failure(code);
 }
@@ -67,5 +70,9 @@ std::string to_utf8(wide_view text);
 // What a completion handler records for the failure it caught: the message of a
 // platform failure in UTF-8, "async failure" for anything else.
 std::string failure_text_of(const std::exception_ptr& caught);
+
+// The code of the failure a completion handler caught: the platform failure's
+// own, E_OUTOFMEMORY for memory exhaustion, E_FAIL for anything else.
+HRESULT failure_code_of(const std::exception_ptr& caught) noexcept;
 
 inline constexpr std::string_view async_failure_text = "async failure";

@@ -1,15 +1,13 @@
 #include "result_line.h"
 
-#include <cstdio>
 #include <initializer_list>
 
 namespace {
 
-// A failing write (standard output closed or a broken pipe) is left to the
-// stream, which records it; the run's exit code never depends on it.
-void put(std::initializer_list<std::string_view> pieces) {
-    for (std::string_view piece : pieces)
-        std::fwrite(piece.data(), 1, piece.size(), stdout);
+result_line line(int exit_code, std::initializer_list<std::string_view> pieces) {
+    result_line composed{{}, exit_code};
+    for (std::string_view piece : pieces) composed.text += piece;
+    return composed;
 }
 
 } // namespace
@@ -36,33 +34,28 @@ std::string escape_result_text(std::string_view text) {
     return escaped;
 }
 
-void write_usage_line() { put({R"({"error":"usage"})"}); }
+result_line usage_line() { return line(2, {R"({"error":"usage"})"}); }
 
-void write_general_failure_line(std::string_view text) {
-    const std::string escaped = escape_result_text(text);
-    put({R"({"error":")", escaped, R"("})"});
+result_line general_failure_line(std::string_view text) {
+    return line(1, {R"({"error":")", escape_result_text(text), R"("})"});
 }
 
-void write_purchase_status_line(std::string_view status) {
-    put({R"({"status":")", status, R"(")", R"(,"error":null})"});
+result_line purchase_status_line(std::string_view status) {
+    return line(0, {R"({"status":")", status, R"(","error":null})"});
 }
 
-void write_purchase_failure_line(std::string_view text) {
-    const std::string escaped = escape_result_text(text);
-    put({R"({"status":"error","error":")", escaped, R"("})"});
+result_line purchase_failure_line(std::string_view text) {
+    return line(1, {R"({"status":"error","error":")", escape_result_text(text), R"("})"});
 }
 
-void write_review_status_line(std::string_view status, bool updated) {
-    put({R"({"status":")", status, R"(","updated":)", updated ? "true" : "false", R"(,"error":null})"});
+result_line review_status_line(std::string_view status, bool updated) {
+    return line(0, {R"({"status":")", status, R"(","updated":)", updated ? "true" : "false", R"(,"error":null})"});
 }
 
-void write_no_operation_line() { put({R"({"status":"error","updated":false,"error":"no operation"})"}); }
+result_line no_operation_line() { return line(1, {R"({"status":"error","updated":false,"error":"no operation"})"}); }
 
-void write_owner_closed_line() { put({R"({"status":"error","updated":false,"error":"owner closed"})"}); }
+result_line owner_closed_line() { return line(1, {R"({"status":"error","updated":false,"error":"owner closed"})"}); }
 
-void write_review_failure_line(std::string_view text) {
-    const std::string escaped = escape_result_text(text);
-    put({R"({"status":"error","updated":false,"error":")", escaped, R"("})"});
+result_line review_failure_line(std::string_view text) {
+    return line(1, {R"({"status":"error","updated":false,"error":")", escape_result_text(text), R"("})"});
 }
-
-void flush_result_stream() { std::fflush(stdout); }

@@ -1,29 +1,34 @@
 // The result line: the one JSON object a run writes on standard output, without
-// a line break. Every line but the crash line goes through these writers.
+// a line break, and the exit code that goes with it. Lines are composed here and
+// written once, by the entry point (standard_output.h).
 #pragma once
 
 #include <string>
 #include <string_view>
 
-// The crash line, written unbuffered straight to the standard output handle.
+struct result_line {
+    std::string text;
+    int exit_code;
+};
+
+// The crash line, written straight to the standard output handle.
 inline constexpr char crash_line_bytes[] = R"({"status":"error","updated":false,"error":"crash"})";
 inline constexpr std::size_t crash_line_size = sizeof(crash_line_bytes) - 1;
 static_assert(crash_line_size == 50);
+
+// The general failure line for memory exhaustion, ready made: composing it must not need memory.
+inline constexpr std::string_view bad_allocation_line = R"({"error":"bad allocation"})";
 
 // Makes text safe inside a JSON string on one line: quote and backslash get a
 // backslash, CR and LF become a space each, every other control byte becomes
 // \u00XX. Bytes from 0x7F up pass unchanged.
 std::string escape_result_text(std::string_view text);
 
-void write_usage_line();
-void write_general_failure_line(std::string_view text);
-void write_purchase_status_line(std::string_view status);
-void write_purchase_failure_line(std::string_view text);
-void write_review_status_line(std::string_view status, bool updated);
-void write_no_operation_line();
-void write_owner_closed_line();
-void write_review_failure_line(std::string_view text);
-
-// Writing does not flush; the runtime flushes at normal exit. Only a path that
-// ends the process without that exit processing calls this.
-void flush_result_stream();
+result_line usage_line();
+result_line general_failure_line(std::string_view text);
+result_line purchase_status_line(std::string_view status);
+result_line purchase_failure_line(std::string_view text);
+result_line review_status_line(std::string_view status, bool updated);
+result_line no_operation_line();
+result_line owner_closed_line();
+result_line review_failure_line(std::string_view text);

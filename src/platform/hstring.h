@@ -1,46 +1,34 @@
 // Owners for platform strings: a Windows Runtime string and a COM BSTR.
 #pragma once
 
-#include "win.h"
+#include "unique_any.h"
 
-#include <utility>
+struct hstring_traits {
+    using type = HSTRING;
+    static constexpr type empty = nullptr;
+    static void close(type text) noexcept { WindowsDeleteString(text); }
+};
 
-class unique_hstring {
+class unique_hstring : public unique_any<hstring_traits> {
 public:
-    unique_hstring() noexcept = default;
-    unique_hstring(const unique_hstring&) = delete;
-    unique_hstring& operator=(const unique_hstring&) = delete;
-    ~unique_hstring() { WindowsDeleteString(value_); }
+    using unique_any::unique_any;
 
-    HSTRING get() const noexcept { return value_; }
-    HSTRING* put() noexcept {
-        WindowsDeleteString(std::exchange(value_, nullptr));
-        return &value_;
-    }
+    // The string's characters, with its exact length; empty for the null string.
     wide_view view() const noexcept {
         UINT32 length = 0;
-        const WCHAR* text = WindowsGetStringRawBuffer(value_, &length);
+        const WCHAR* text = WindowsGetStringRawBuffer(get(), &length);
         return wide_view(text, length);
     }
-
-private:
-    HSTRING value_ = nullptr;
 };
 
-class unique_bstr {
-public:
-    unique_bstr() noexcept = default;
-    unique_bstr(const unique_bstr&) = delete;
-    unique_bstr& operator=(const unique_bstr&) = delete;
-    ~unique_bstr() { SysFreeString(value_); }
-
-    BSTR get() const noexcept { return value_; }
-    BSTR* put() noexcept {
-        SysFreeString(std::exchange(value_, nullptr));
-        return &value_;
-    }
-    wide_view view() const noexcept { return value_ ? wide_view(value_, SysStringLen(value_)) : wide_view(); }
-
-private:
-    BSTR value_ = nullptr;
+struct bstr_traits {
+    using type = BSTR;
+    static constexpr type empty = nullptr;
+    static void close(type text) noexcept { SysFreeString(text); }
 };
+using unique_bstr = unique_any<bstr_traits>;
+
+// The string's characters, with its exact length; empty for none.
+inline wide_view view_of(const unique_bstr& text) noexcept {
+    return text ? wide_view(text.get(), SysStringLen(text.get())) : wide_view();
+}

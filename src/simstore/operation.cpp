@@ -57,7 +57,7 @@ void fault_on_two_threads() {
         write_through_bad_pointer();
     };
     // Without a second thread, this one faults alone.
-    if (!start_detached_thread(fault)) start->count_down();
+    if (start_detached_thread(fault) < 0) start->count_down();
     fault();
 }
 
@@ -82,10 +82,9 @@ public:
     HRESULT start() {
         std::vector<timed_step> steps = worker_steps(simulation_->settings);
         if (completed_ && steps.empty()) return S_OK;
-        const bool started = start_detached_thread(
-            [operation = reference(), requested = steady_clock::now(), requester = GetCurrentThreadId(),
-             steps = std::move(steps)] { run_steps(operation, requested, requester, steps); });
-        return started ? S_OK : E_OUTOFMEMORY;
+        return start_detached_thread([operation = reference(), requested = steady_clock::now(),
+                                      requester = GetCurrentThreadId(),
+                                      steps = std::move(steps)] { run_steps(operation, requested, requester, steps); });
     }
 
     HRESULT STDMETHODCALLTYPE put_Completed(handler* assigned) override {
@@ -102,9 +101,16 @@ public:
                 return S_OK;
             }
         }
-        // Already complete: the handler runs now, inside the assignment, never under the lock.
-        ready->Invoke(this, final_status());
-        return S_OK;
+        // Already complete: the handler runs now, inside the assignment, never under the lock;
+        // or, with a handler delay, later on a thread of its own.
+        if (simulation_->settings.handler_delay.count() == 0) {
+            ready->Invoke(this, final_status());
+            return S_OK;
+        }
+        return start_detached_thread([operation = reference(), ready = std::move(ready)] {
+            std::this_thread::sleep_for(operation->simulation_->settings.handler_delay);
+            ready->Invoke(operation.get(), operation->final_status());
+        });
     }
     HRESULT STDMETHODCALLTYPE get_Completed(handler**) override { return E_NOTIMPL; }
 
@@ -142,6 +148,7 @@ private:
         return simulation_->settings.results < 0 ? winabi::AsyncStatus::Error : winabi::AsyncStatus::Completed;
     }
 
+    // From here on the operation reports its end; the handler follows after the scenario's delay.
     void complete() {
         com_ptr<handler> ready;
         {
@@ -149,7 +156,9 @@ private:
             completed_ = true;
             ready = std::move(handler_);
         }
-        if (ready) ready->Invoke(this, final_status());
+        if (!ready) return;
+        std::this_thread::sleep_for(simulation_->settings.handler_delay);
+        ready->Invoke(this, final_status());
     }
 
     bool completed() {

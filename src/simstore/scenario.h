@@ -114,6 +114,7 @@ struct scenario {
     bool request_gives_none = false;
     completion completes = completion::after_delay;
     milliseconds after{100};
+    milliseconds handler_delay{0}; // between the operation's end and its handler's call
     INT32 async_status = 0;
     HRESULT results = S_OK;
     bool results_null = false;
@@ -141,6 +142,7 @@ struct scenario {
     HRESULT guid = S_OK;
     bool anchor_fails = false;
     bool event_fails = false;
+    bool wait_fails = false;
     std::vector<declared_window> windows;
 };
 

@@ -127,6 +127,8 @@ const key_rule rules[] = {
          s.completes = completion::after_delay;
          return assign(read_milliseconds(v), s.after);
      }},
+    {"handler-delay", "milliseconds",
+     [](std::string_view v, scenario& s) { return assign(read_milliseconds(v), s.handler_delay); }},
     {"async-status", "a 32-bit integer",
      [](std::string_view v, scenario& s) { return assign(read_int32(v), s.async_status); }},
     {"results", "an HRESULT or null",
@@ -246,6 +248,12 @@ const key_rule rules[] = {
      [](std::string_view v, scenario& s) {
          if (v != "fail") return false;
          s.event_fails = true;
+         return true;
+     }},
+    {"wait", "fail",
+     [](std::string_view v, scenario& s) {
+         if (v != "fail") return false;
+         s.wait_fails = true;
          return true;
      }},
     {"crash", "worker, main, throw, release, twice or abort",

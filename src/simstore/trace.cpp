@@ -1,8 +1,8 @@
 #include "trace.h"
+#include "trace_file.h"
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 
 namespace simstore {
 namespace {
@@ -82,8 +82,7 @@ trace::trace(std::filesystem::path file) : file_(std::move(file)), main_thread_(
 void trace::append(const std::string& line) {
     // Open, append, close for every line: the trace is complete whenever the process ends.
     const std::lock_guard hold(lock_);
-    std::ofstream out(file_, std::ios::app | std::ios::binary);
-    out << line << '\n';
+    append_to_trace_file(file_, line + '\n');
 }
 
 } // namespace simstore

@@ -18,14 +18,14 @@ DWORD WINAPI run_work(LPVOID parameter) {
 
 } // namespace
 
-bool start_detached_thread(std::function<void()> work) {
+HRESULT start_detached_thread(std::function<void()> work) {
     auto owned = std::unique_ptr<std::function<void()>>(new (std::nothrow) std::function<void()>(std::move(work)));
-    if (!owned) return false;
+    if (!owned) return E_OUTOFMEMORY;
     const HANDLE thread = CreateThread(nullptr, 0, run_work, owned.get(), 0, nullptr);
-    if (!thread) return false;
+    if (!thread) return HRESULT_FROM_WIN32(GetLastError());
     owned.release(); // the thread owns it now
     CloseHandle(thread);
-    return true;
+    return S_OK;
 }
 
 } // namespace simstore

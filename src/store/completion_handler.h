@@ -1,16 +1,13 @@
-// The completion handler both flows give their operation: it takes the
-// operation's result, or turns its failure into failure text, hands that to the
-// flow's outcome and wakes the flow. Agile, so the platform may call it on any
+// The completion handler every flow gives its operation: unless the flow got
+// there first, it fetches the operation's outcome, hands it to the flow and
+// wakes the flow. Agile, so the platform may call it on any
 // thread; IMarshal comes from the free-threaded marshaler.
 #pragma once
 
-#include "store_abi.h"
-#include "store_calls.h"
-#include "../output/error_text.h"
+#include "completion_outcome.h"
 #include "../platform/com_object.h"
 
 #include <memory>
-#include <string>
 
 // Outcome offers `slots` (a completion_outcome<Result>) and `wake()`.
 template <class Result, class Outcome>
@@ -30,21 +27,9 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE Invoke(winabi::IAsyncOperation<Result>* operation, winabi::AsyncStatus) override {
-        com_ptr<Result> result;
-        std::string text;
-        bool fixed_text = false;
-        try {
-            result = get_results(operation);
-        } catch (...) {
-            result.reset();
-            try {
-                text = failure_text_of(std::current_exception());
-            } catch (...) {
-                // No memory even for the words: the fixed text needs none.
-                fixed_text = true;
-            }
-        }
-        outcome_->slots.publish(std::move(result), std::move(text), fixed_text);
+        // Late: the flow has fetched the outcome itself, or stopped waiting.
+        if (!outcome_->slots.claim()) return S_OK;
+        outcome_->slots.publish(fetch_outcome(operation));
         outcome_->wake();
         return S_OK;
     }

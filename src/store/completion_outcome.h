@@ -1,12 +1,16 @@
 // What a completion handler hands to its flow: the Store's result object, or the
-// failure text. Shared by flow and handler, so a handler that runs late (after
-// the flow stopped waiting) never writes into freed memory; once the flow has
-// taken the outcome, a late handler's outcome is dropped instead of racing it.
+// failure's words and code. Shared by flow and handler, so a handler that runs
+// late never writes into freed memory. One claim decides who fetches the
+// outcome (calls GetResults, which hands a result out only once): the handler,
+// or the flow when the operation already reports its end; a late claimant
+// finds the claim taken and only lets go of what it holds.
 #pragma once
 
+#include "store_calls.h"
 #include "../output/error_text.h"
 
 #include <atomic>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -16,38 +20,55 @@ public:
     struct taken {
         com_ptr<Result> result;
         std::string text;
-        bool fixed_text = false; // the handler could not build its text
+        HRESULT code = S_OK;     // the failure's code; S_OK when nothing failed
+        bool fixed_text = false; // there was no memory to build the words
 
-        // Empty when the handler had no words for its failure, or never ran.
+        // Empty when nobody had words for the failure, or nothing was fetched.
         std::string_view failure_text() const { return fixed_text ? async_failure_text : std::string_view(text); }
     };
 
-    // Handler side: stores the outcome once, unless the flow has already taken it.
-    void publish(com_ptr<Result> result, std::string text, bool fixed_text) noexcept {
+    // Either side, at most once each: true for the one that fetches the outcome.
+    bool claim() noexcept {
         int expected = open;
-        if (!state_.compare_exchange_strong(expected, writing, std::memory_order_acquire)) return;
-        value_.result = std::move(result);
-        value_.text = std::move(text);
-        value_.fixed_text = fixed_text;
+        return state_.compare_exchange_strong(expected, claimed, std::memory_order_acq_rel);
+    }
+
+    // The claimant only.
+    void publish(taken value) noexcept {
+        value_ = std::move(value);
         state_.store(published, std::memory_order_release);
         state_.notify_all();
     }
 
-    // Flow side, once: what the handler published, or nothing when it has not
-    // (and from now on will not).
+    // Flow side, once: what was published, waiting for a claimant that is still
+    // fetching. Nothing when nobody claimed; from then on nobody can.
     taken take() noexcept {
-        int state = open;
-        if (state_.compare_exchange_strong(state, closed, std::memory_order_acquire)) return {};
-        // A handler in the middle of storing finishes in a moment; wait for it.
-        while (state == writing) {
-            state_.wait(writing, std::memory_order_acquire);
-            state = state_.load(std::memory_order_acquire);
-        }
+        if (claim()) return {};
+        while (state_.load(std::memory_order_acquire) == claimed) state_.wait(claimed, std::memory_order_acquire);
         return std::move(value_);
     }
 
 private:
-    enum : int { open, writing, published, closed };
+    enum : int { open, claimed, published };
     std::atomic<int> state_{open};
     taken value_;
 };
+
+// The operation's outcome, fetched the same way by handler and flow.
+template <class Result>
+typename completion_outcome<Result>::taken fetch_outcome(winabi::IAsyncOperation<Result>* operation) noexcept {
+    typename completion_outcome<Result>::taken fetched;
+    try {
+        fetched.result = get_results(operation);
+    } catch (...) {
+        const std::exception_ptr caught = std::current_exception();
+        fetched.code = failure_code_of(caught);
+        try {
+            fetched.text = failure_text_of(caught);
+        } catch (...) {
+            // No memory even for the words: the fixed text needs none.
+            fetched.fixed_text = true;
+        }
+    }
+    return fetched;
+}

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "../output/result_line.h"
 #include "../platform/win.h"
 
-// "buy": shows the Store's purchase dialog for one product and writes its
-// outcome. Returns the exit code; failures of its own calls are raised.
-int run_purchase_flow(const wide_string& store_id);
+#include <span>
+
+// "buy <StoreID>": shows the Store's purchase dialog for one product and
+// returns the line of its outcome; failures of its own calls are raised.
+result_line run_purchase_flow(std::span<const wide_string> arguments);

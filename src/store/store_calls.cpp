@@ -31,14 +31,6 @@ com_ptr<winabi::IReviewOperation> request_rate_and_review(winabi::IStoreContext*
     return operation;
 }
 
-void set_completed(winabi::IPurchaseOperation* operation, winabi::IAsyncOperationCompletedHandler<winabi::IStorePurchaseResult>* handler) {
-    check_hresult(operation->put_Completed(handler));
-}
-
-void set_completed(winabi::IReviewOperation* operation, winabi::IAsyncOperationCompletedHandler<winabi::IStoreRateAndReviewResult>* handler) {
-    check_hresult(operation->put_Completed(handler));
-}
-
 winabi::AsyncStatus async_status(IUnknown* operation) {
     com_ptr<winabi::IAsyncInfo> info;
     check_hresult(query(operation, winabi::IAsyncInfo::iid, info));
@@ -46,15 +38,6 @@ winabi::AsyncStatus async_status(IUnknown* operation) {
     check_hresult(info->get_Status(&status));
     return status;
 }
-
-template <class Result>
-com_ptr<Result> get_results(winabi::IAsyncOperation<Result>* operation) {
-    com_ptr<Result> result;
-    check_hresult(operation->GetResults(result.put()));
-    return result;
-}
-template com_ptr<winabi::IStorePurchaseResult> get_results(winabi::IPurchaseOperation*);
-template com_ptr<winabi::IStoreRateAndReviewResult> get_results(winabi::IReviewOperation*);
 
 winabi::StorePurchaseStatus purchase_status(winabi::IStorePurchaseResult* result) {
     winabi::StorePurchaseStatus status{};

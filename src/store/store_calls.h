@@ -3,6 +3,7 @@
 #pragma once
 
 #include "store_abi.h"
+#include "../output/error_text.h"
 #include "../platform/com_ptr.h"
 
 com_ptr<winabi::IStoreContext> get_default_store_context();
@@ -12,14 +13,21 @@ com_ptr<winabi::IPurchaseOperation> request_purchase(winabi::IStoreContext* cont
 com_ptr<winabi::IReviewOperation> request_rate_and_review(winabi::IStoreContext* context);
 
 // The handler may run before this returns, when the operation has already ended.
-void set_completed(winabi::IPurchaseOperation* operation, winabi::IAsyncOperationCompletedHandler<winabi::IStorePurchaseResult>* handler);
-void set_completed(winabi::IReviewOperation* operation, winabi::IAsyncOperationCompletedHandler<winabi::IStoreRateAndReviewResult>* handler);
+template <class Result>
+void set_completed(winabi::IAsyncOperation<Result>* operation,
+                   winabi::IAsyncOperationCompletedHandler<Result>* handler) {
+    check_hresult(operation->put_Completed(handler));
+}
 
 winabi::AsyncStatus async_status(IUnknown* operation);
 
 // Null when the operation ended without a result object.
 template <class Result>
-com_ptr<Result> get_results(winabi::IAsyncOperation<Result>* operation);
+com_ptr<Result> get_results(winabi::IAsyncOperation<Result>* operation) {
+    com_ptr<Result> result;
+    check_hresult(operation->GetResults(result.put()));
+    return result;
+}
 
 winabi::StorePurchaseStatus purchase_status(winabi::IStorePurchaseResult* result);
 winabi::StoreRateAndReviewStatus review_status(winabi::IStoreRateAndReviewResult* result);

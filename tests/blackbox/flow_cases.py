@@ -9,6 +9,8 @@ E_ACCESSDENIED = 0x80070005
 E_NOINTERFACE = 0x80004002
 REGDB_E_CLASSNOTREG = 0x80040154
 RPC_E_CHANGED_MODE = 0x80010106
+E_ILLEGAL_METHOD_CALL = 0x8000000E
+E_HANDLE = 0x80070006
 NO_SYSTEM_TEXT = 0x8004DEAD
 
 WS_POPUP = 0x80000000
@@ -62,6 +64,16 @@ def purchase_of(store_id, handler_thread="worker", status_query=True):
     return check
 
 
+def fetched_once(thread=None):
+    """One GetResults in the run, on the given thread when one is named: the outcome is handed out once."""
+
+    def check(trace, handles=None):
+        fetched = the(trace, "GetResults", "operation")
+        assert thread is None or fetched["thread"] == thread, "GetResults on the %s thread" % fetched["thread"]
+
+    return check
+
+
 def result_released_last(trace, handles=None):
     assert calls(trace)[-1] == ("Release", "result"), calls(trace)
 
@@ -89,6 +101,33 @@ for value, word in PURCHASE_STATUSES:
     CASES.append(Case("purchase status %s completed before the handler was assigned" % value, ["buy", "X"],
                       purchase_status(word), 0, sim="after=now;purchase=" + value,
                       trace=purchase_of("X", handler_thread="main", status_query=False)))
+
+# The operation reports its end 200 ms before its handler runs. The flow fetches
+# the outcome itself (after=now: it has ended before the status query) or the
+# handler or the flow does, whichever is first (after=0); the answer is the same.
+HANDLER_LATE = "handler-delay=200;"
+for value, word in PURCHASE_STATUSES[:5]:
+    CASES.append(Case("purchase status %s, handler late, flow fetches" % value, ["buy", "X"], purchase_status(word), 0,
+                      sim=HANDLER_LATE + "after=now;purchase=" + value, trace=fetched_once(thread="main")))
+    CASES.append(Case("purchase status %s, handler late, racing the flow" % value, ["buy", "X"], purchase_status(word),
+                      0, sim=HANDLER_LATE + "after=0;purchase=" + value, trace=fetched_once()))
+for when in ("now", "0"):
+    CASES += [
+        Case("purchase fails with the system text, handler late, after=%s" % when, ["buy", "X"],
+             purchase_failure(system_text(E_ACCESSDENIED)), 1,
+             sim=HANDLER_LATE + "after=%s;results=E_ACCESSDENIED" % when, trace=fetched_once()),
+        Case("purchase fails with error information, handler late, after=%s" % when, ["buy", "X"],
+             purchase_failure(AWKWARD), 1,
+             sim=HANDLER_LATE + "after=%s;results=E_FAIL;restricted=%s" % (when, AWKWARD_ENCODED),
+             trace=fetched_once()),
+        Case("purchase without a result object, handler late, after=%s" % when, ["buy", "X"],
+             purchase_failure("no result"), 1, sim=HANDLER_LATE + "after=%s;results=null" % when,
+             trace=fetched_once()),
+        Case("purchase out of memory, handler late, after=%s" % when, ["buy", "X"], purchase_failure("async failure"),
+             1, sim=HANDLER_LATE + "after=%s;results=E_OUTOFMEMORY" % when, trace=fetched_once()),
+        Case("review with the handler late, after=%s" % when, ["review"], review_status("cancelled", True), 0,
+             sim=HANDLER_LATE + "after=%s;review=CanceledByUser;updated=true" % when, trace=fetched_once()),
+    ]
 
 for value, word in REVIEW_STATUSES:
     for updated in ("true", "false"):
@@ -153,11 +192,14 @@ CASES += [
     Case("bad scenario names the item", ["buy", "X"],
          general_failure('bad scenario item "purchase=Maybe": expected Succeeded, AlreadyPurchased, NotPurchased, '
                          'NetworkError, ServerError or an integer'), 1, sim="after=5; purchase=Maybe"),
-    # The status query ends the wait when the operation has ended before its handler ran.
-    Case("purchase status query reports an end before the handler", ["buy", "X"], purchase_failure("no result"), 1,
-         sim="after=never;async-status=1", max_ms=3000),
-    Case("purchase status query reports an unknown status", ["buy", "X"], purchase_failure("no result"), 1,
-         sim="after=never;async-status=77", max_ms=3000),
+    # A status that reports an end while the operation has not ended: the flow
+    # fetches the outcome itself, and the Store's refusal is what it reports.
+    Case("purchase status query reports an end before the operation's", ["buy", "X"],
+         purchase_failure(system_text(E_ILLEGAL_METHOD_CALL, "no result")), 1, sim="after=never;async-status=1", max_ms=3000,
+         trace=fetched_once(thread="main")),
+    Case("purchase status query reports an unknown status", ["buy", "X"],
+         purchase_failure(system_text(E_ILLEGAL_METHOD_CALL, "no result")), 1, sim="after=never;async-status=77", max_ms=3000,
+         trace=fetched_once(thread="main")),
     # Messages during the waits.
     Case("quit message ends the purchase wait", ["buy", "X"], purchase_failure("no result"), 1,
          sim="after=never;post=quit@100", max_ms=3000),
@@ -200,6 +242,9 @@ CASES += [
          sim="anchor=fail", targets={NATIVE}),
     Case("review event not created", ["review"], general_failure(system_text(0x80070008)), 1,
          sim="event=fail", targets={NATIVE}),
+    # A wait that fails would fail again at once: the run ends instead of spinning.
+    Case("review wait fails", ["review"], general_failure(system_text(E_HANDLE)), 1, sim="wait=fail",
+         targets={NATIVE}, max_ms=3000),
     # A host that stops reading does not change the exit code.
     Case("purchase with standard output closed", ["buy", "X"], nothing(), 0, stdout_closed=True),
     Case("review failure with standard output closed", ["review"], nothing(), 1, sim="results=E_FAIL",

@@ -15,11 +15,13 @@ from dataclasses import dataclass
 @dataclass(frozen=True)
 class SystemText:
     code: int
+    fallback: bytes = b""
 
 
-def system_text(code):
-    """The system's text for an HRESULT, as the target's system-text program reports it."""
-    return SystemText(code)
+def system_text(code, fallback=""):
+    """The system's text for an HRESULT, as the target's system-text program reports it;
+    the fallback where that system has no text for it."""
+    return SystemText(code, fallback.encode("utf-8"))
 
 
 def escape(text: bytes) -> bytes:
@@ -105,7 +107,7 @@ class Line:
 
 def _text_bytes(text, target) -> bytes:
     if isinstance(text, SystemText):
-        return target.system_text(text.code)
+        return target.system_text(text.code) or text.fallback
     if isinstance(text, str):
         return text.encode("utf-8")
     return bytes(text)

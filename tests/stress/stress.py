@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Stress runs of the bridge over random command lines and scenarios.
 
-    stress.py [--sequential N] [--concurrent N] [--wine N] [--seed S]
-              [--build DIR] [--windows-build DIR]
+    stress.py [--sequential N] [--concurrent N] [--wine N] [--race N] [--wine-race N]
+              [--seed S] [--build DIR] [--windows-build DIR]
 
 Runs the portable executable (DIR/store-bridge) N times one after another and
 N times eight at a time, then the Windows executable (DIR/store-bridge.exe)
@@ -11,6 +11,8 @@ when it is not already inside one. Every run must end within 10 s with an
 empty standard error and one result line: strict JSON, byte for byte in the
 bridge's own form, of a shape that its command allows, with the exit code of
 that shape. Only a scenario that makes the Store abort may leave no line.
+The races (--race, --wine-race) repeat fixed scenarios in which the Store's
+answer, its late handler, a crash and the result line race each other.
 Where the outcome follows from the scenario alone (a refused scenario item, a
 plain status), the line must be that outcome. Prints the counts and closes with
 "N passed, M failed"; exits 1 on any violation.
@@ -86,6 +88,7 @@ class Run:
     abort: bool = False              # the scenario makes the Store abort
     refused_item: str = None         # the first item the parser refuses
     expected: bytes = None           # the exact line, where the scenario decides it
+    shapes: set = None               # the shapes the scenario allows, where narrower than the command's
     # Filled in by the run:
     exit_code: int = None
     stdout: bytes = b""
@@ -214,6 +217,24 @@ class Generator:
         return run
 
 
+def race_runs(count, portable):
+    """The races between the Store's answer, its late handler, a crash and the line:
+    a purchase that went through is reported as bought, and a crash at any moment
+    leaves exactly one line, with that line's exit code."""
+    purchased = Run(["buy", "X"], "buy", ["after=0"], expected=lines.purchase_status("purchased").resolve(None))
+    crashing = Run(["buy", "X"], "buy", ["async-status=1", "after=0", "crash=worker"],
+                   shapes={PURCHASE_FAILURE, CRASH})
+    runs = [Run(list(r.args), r.command, list(r.items), expected=r.expected, shapes=r.shapes)
+            for r in (purchased, crashing) for _ in range(count)]
+    if portable:
+        # The crash races the owner-closed line, which ends the process itself.
+        owner_gone = Run(["review", "5"], "review", ["window=5:0,0,10,10:close=1", "after=500", "crash=worker"],
+                         shapes={REVIEW_FAILURE, CRASH})
+        runs += [Run(list(owner_gone.args), owner_gone.command, list(owner_gone.items), shapes=owner_gone.shapes)
+                 for _ in range(count // 10)]
+    return runs
+
+
 def encoded(arg) -> bytes:
     return arg if isinstance(arg, bytes) else arg.encode()
 
@@ -260,7 +281,7 @@ def check(run: Run, abort_exit: int):
         return
     if line.resolve(None) != run.stdout:
         run.problems.append("not in the bridge's form, expected %r" % line.resolve(None))
-    if run.shape not in ALLOWED[run.command]:
+    if run.shape not in (run.shapes or ALLOWED[run.command]):
         run.problems.append("a %s line after %s" % (run.shape, run.command))
     if run.exit_code != EXIT_CODES[run.shape]:
         run.problems.append("exit code %s after a %s line" % (run.exit_code, run.shape))
@@ -320,6 +341,8 @@ def main():
     parser.add_argument("--sequential", type=int, default=1000, help="portable runs one after another")
     parser.add_argument("--concurrent", type=int, default=200, help="portable runs, %d at a time" % BATCH)
     parser.add_argument("--wine", type=int, default=200, help="Windows runs under Wine")
+    parser.add_argument("--race", type=int, default=3000, help="portable runs of each race, %d at a time" % BATCH)
+    parser.add_argument("--wine-race", type=int, default=300, help="Windows runs of each race under Wine")
     parser.add_argument("--seed", type=int, help="random seed (default: a new one, printed)")
     parser.add_argument("--build", type=Path, default=ROOT / "build" / "native", help="the portable build folder")
     parser.add_argument("--windows-build", type=Path, default=ROOT / "build" / "windows",
@@ -331,14 +354,15 @@ def main():
     build = options.build.resolve()
     windows_build = options.windows_build.resolve()
 
-    if options.wine and not os.environ.get("STORE_BRIDGE_WINE_READY"):
+    wine_wanted = options.wine or options.wine_race
+    if wine_wanted and not os.environ.get("STORE_BRIDGE_WINE_READY"):
         os.environ["STORE_BRIDGE_WINDOWS_BUILD"] = str(windows_build)
         os.execv(str(WITH_WINE), [str(WITH_WINE), sys.executable, *sys.argv])
-    if options.wine and Path(os.environ.get("STORE_BRIDGE_WINDOWS_BUILD", "")).resolve() != windows_build:
+    if wine_wanted and Path(os.environ.get("STORE_BRIDGE_WINDOWS_BUILD", "")).resolve() != windows_build:
         sys.exit("stress.py: the Wine environment serves the simulated Store of %s, not of %s"
                  % (os.environ["STORE_BRIDGE_WINDOWS_BUILD"], windows_build))
-    for program in ([build / "store-bridge"] if options.sequential or options.concurrent else []) + \
-                   ([windows_build / "store-bridge.exe"] if options.wine else []):
+    for program in ([build / "store-bridge"] if options.sequential or options.concurrent or options.race else []) + \
+                   ([windows_build / "store-bridge.exe"] if wine_wanted else []):
         if not program.exists():
             sys.exit("stress.py: %s does not exist" % program)
 
@@ -352,6 +376,8 @@ def main():
     runs = run_pass("portable, sequential", native, [portable.run() for _ in range(options.sequential)], 1)
     runs += run_pass("portable, concurrent", native, [portable.run() for _ in range(options.concurrent)], BATCH)
     runs += run_pass("windows under wine", wine, [windows.run() for _ in range(options.wine)], 1)
+    runs += run_pass("portable, races", native, race_runs(options.race, portable=True), BATCH)
+    runs += run_pass("windows under wine, races", wine, race_runs(options.wine_race, portable=False), 4)
 
     shapes = {}
     for run in runs:

@@ -149,6 +149,7 @@ TEST(completion_handler, hands_over_the_result_or_the_failure_text_and_wakes_onc
         }
         EXPECT_EQ(outcome->wakes, 1) << r.name;
         auto taken = outcome->slots.take();
+        EXPECT_EQ(taken.code, r.answer) << r.name;
         EXPECT_EQ(taken.result.get() != nullptr, r.expect_result) << r.name;
         if (r.answer == E_FAIL) EXPECT_FALSE(taken.failure_text().empty()) << r.name; // the system's own words
         else EXPECT_EQ(taken.failure_text(), r.expect_text) << r.name;
@@ -169,17 +170,42 @@ TEST(completion_handler, without_memory_for_the_words_records_the_fixed_text_and
     EXPECT_EQ(outcome->slots.take().failure_text(), "async failure");
 }
 
-TEST(completion_outcome, a_late_handler_is_dropped_and_releases_its_result) {
+TEST(completion_outcome, a_late_handler_finds_the_claim_taken_and_releases_what_it_holds) {
     std::atomic<int> alive{0};
-    const auto outcome = std::make_shared<test_outcome>();
-    const auto target = make_handler(outcome);
-    EXPECT_FALSE(outcome->slots.take().result); // the flow stopped waiting first
-    {
-        const auto result = com_ptr<fake_result>::attach(new fake_result(alive));
-        EXPECT_EQ(invoke(target.get(), S_OK, result.get()), S_OK);
+    struct row {
+        const char* name;
+        bool flow_fetched; // the flow claimed because the operation reported its end
+    };
+    for (const row& r : {row{"flow stopped waiting", false}, row{"flow fetched the outcome itself", true}}) {
+        const auto outcome = std::make_shared<test_outcome>();
+        const auto target = make_handler(outcome);
+        if (r.flow_fetched) {
+            ASSERT_TRUE(outcome->slots.claim());
+            outcome->slots.publish({{}, "the flow's own words", E_ACCESSDENIED, false});
+        } else {
+            EXPECT_FALSE(outcome->slots.take().result);
+        }
+        {
+            const auto result = com_ptr<fake_result>::attach(new fake_result(alive));
+            EXPECT_EQ(invoke(target.get(), S_OK, result.get()), S_OK);
+        }
+        EXPECT_EQ(alive, 0) << r.name;
+        EXPECT_EQ(outcome->wakes, 0) << r.name;
+        if (r.flow_fetched) {
+            EXPECT_EQ(outcome->slots.take().failure_text(), "the flow's own words");
+        }
     }
-    EXPECT_EQ(alive, 0);
-    EXPECT_EQ(outcome->wakes, 1);
+}
+
+TEST(completion_outcome, one_claim_decides_who_fetches) {
+    completion_outcome<IStorePurchaseResult> slots;
+    EXPECT_TRUE(slots.claim());
+    EXPECT_FALSE(slots.claim());
+    slots.publish({{}, "words", E_FAIL, false});
+    EXPECT_FALSE(slots.claim());
+    const auto taken = slots.take();
+    EXPECT_EQ(taken.failure_text(), "words");
+    EXPECT_EQ(taken.code, E_FAIL);
 }
 
 TEST(completion_outcome, flow_and_handler_racing_never_see_half_an_outcome) {
@@ -187,13 +213,30 @@ TEST(completion_outcome, flow_and_handler_racing_never_see_half_an_outcome) {
     for (int round = 0; round < 2000; ++round) {
         completion_outcome<IStorePurchaseResult> slots;
         std::thread handler_thread([&] {
-            slots.publish(com_ptr<IStorePurchaseResult>::attach(new fake_result(alive)), "text of the failure",
-                          false);
+            if (slots.claim()) {
+                slots.publish({com_ptr<IStorePurchaseResult>::attach(new fake_result(alive)), "text of the failure",
+                               S_OK, false});
+            }
         });
         auto taken = slots.take();
         handler_thread.join();
         // Either the whole outcome or none of it.
         EXPECT_EQ(taken.result.get() != nullptr, taken.text == "text of the failure") << round;
+    }
+    EXPECT_EQ(alive, 0);
+}
+
+TEST(completion_outcome, a_flow_that_finds_the_handler_fetching_waits_for_its_outcome) {
+    std::atomic<int> alive{0};
+    for (int round = 0; round < 500; ++round) {
+        completion_outcome<IStorePurchaseResult> slots;
+        ASSERT_TRUE(slots.claim()); // the handler got there first and is still fetching
+        std::thread handler_thread([&] {
+            std::this_thread::yield();
+            slots.publish({com_ptr<IStorePurchaseResult>::attach(new fake_result(alive)), {}, S_OK, false});
+        });
+        EXPECT_TRUE(slots.take().result) << round;
+        handler_thread.join();
     }
     EXPECT_EQ(alive, 0);
 }

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
-#include <functional>
 #include <optional>
 
 namespace {
@@ -49,14 +47,6 @@ std::optional<std::string> decode_json_string_body(std::string_view body) {
     return out;
 }
 
-std::string captured(const std::function<void()>& write) {
-    std::fflush(stdout);
-    testing::internal::CaptureStdout();
-    write();
-    std::fflush(stdout);
-    return testing::internal::GetCapturedStdout();
-}
-
 struct escape_case {
     std::string input;
     std::string escaped;
@@ -95,37 +85,37 @@ TEST(escape_result_text, every_byte_decodes_back_with_line_breaks_as_spaces) {
     EXPECT_EQ(*decoded, expected);
 }
 
-TEST(result_lines, every_shape_is_exact_and_strict_json) {
+TEST(result_lines, every_shape_is_exact_with_its_exit_code) {
     const std::string text = "a \"quoted\" \\ text\r\nwith\ttab";
     struct shape {
-        std::function<void()> write;
+        result_line made;
         std::string line;
+        int exit_code;
     };
     const shape shapes[] = {
-        {write_usage_line, R"({"error":"usage"})"},
-        {[&] { write_general_failure_line(text); }, R"({"error":"a \"quoted\" \\ text  with\u0009tab"})"},
-        {[] { write_general_failure_line(""); }, R"({"error":""})"},
-        {[] { write_purchase_status_line("alreadyPurchased"); }, R"({"status":"alreadyPurchased","error":null})"},
-        {[&] { write_purchase_failure_line(text); },
-         R"({"status":"error","error":"a \"quoted\" \\ text  with\u0009tab"})"},
-        {[] { write_review_status_line("succeeded", true); }, R"({"status":"succeeded","updated":true,"error":null})"},
-        {[] { write_review_status_line("network", false); }, R"({"status":"network","updated":false,"error":null})"},
-        {write_no_operation_line, R"({"status":"error","updated":false,"error":"no operation"})"},
-        {write_owner_closed_line, R"({"status":"error","updated":false,"error":"owner closed"})"},
-        {[] { write_review_failure_line("no result"); }, R"({"status":"error","updated":false,"error":"no result"})"},
+        {usage_line(), R"({"error":"usage"})", 2},
+        {general_failure_line(text), R"({"error":"a \"quoted\" \\ text  with\u0009tab"})", 1},
+        {general_failure_line(""), R"({"error":""})", 1},
+        {purchase_status_line("alreadyPurchased"), R"({"status":"alreadyPurchased","error":null})", 0},
+        {purchase_failure_line(text), R"({"status":"error","error":"a \"quoted\" \\ text  with\u0009tab"})", 1},
+        {review_status_line("succeeded", true), R"({"status":"succeeded","updated":true,"error":null})", 0},
+        {review_status_line("network", false), R"({"status":"network","updated":false,"error":null})", 0},
+        {no_operation_line(), R"({"status":"error","updated":false,"error":"no operation"})", 1},
+        {owner_closed_line(), R"({"status":"error","updated":false,"error":"owner closed"})", 1},
+        {review_failure_line("no result"), R"({"status":"error","updated":false,"error":"no result"})", 1},
     };
-    for (const auto& s : shapes) EXPECT_EQ(captured(s.write), s.line);
-
-    EXPECT_EQ(captured(write_usage_line).size(), 17u);
-    EXPECT_EQ(captured(write_no_operation_line).size(), 57u);
-    EXPECT_EQ(captured(write_owner_closed_line).size(), 57u);
+    for (const auto& s : shapes) {
+        EXPECT_EQ(s.made.text, s.line);
+        EXPECT_EQ(s.made.exit_code, s.exit_code) << s.line;
+    }
+    EXPECT_EQ(bad_allocation_line, general_failure_line("bad allocation").text);
     EXPECT_EQ(std::string_view(crash_line_bytes, crash_line_size),
               R"({"status":"error","updated":false,"error":"crash"})");
 }
 
 TEST(result_lines, failure_text_survives_the_round_trip) {
     const std::string text = "\"\\\x01\x1f\xc3\xa9\t";
-    const std::string line = captured([&] { write_general_failure_line(text); });
+    const std::string line = general_failure_line(text).text;
     const std::string prefix = R"({"error":")", suffix = R"("})";
     ASSERT_EQ(line.substr(0, prefix.size()), prefix);
     ASSERT_EQ(line.substr(line.size() - suffix.size()), suffix);

@@ -275,7 +275,7 @@ struct error_information {
 
 std::optional<wide_string> text_of(const unique_bstr& text) {
     if (!text.get()) return std::nullopt;
-    return wide_string(text.view());
+    return wide_string(view_of(text));
 }
 
 error_information take_error_information() {

@@ -1,7 +1,7 @@
 'use strict';
 
 // Store actions for an Electron app's main process. In main.js, once the app is ready:
-//   handleStoreRequests(ipcMain, BrowserWindow);
+//   handleStoreRequests({ app, ipcMain, BrowserWindow });
 // and in the renderer (through a preload script):
 //   const result = await ipcRenderer.invoke('store:buy', '9NBLGGH4R315');
 const path = require('node:path');
@@ -28,12 +28,28 @@ async function settle(run) {
   }
 }
 
-function handleStoreRequests(ipcMain, BrowserWindow, settings = { executable: bridgeNextToApp() }) {
+function handleStoreRequests({ app, ipcMain, BrowserWindow }, settings = { executable: bridgeNextToApp() }) {
+  // No Store run outlives the app: quitting kills the pending ones, and nothing new starts.
+  const quitting = new AbortController();
+  const { signal } = quitting;
+  app.on('before-quit', () => quitting.abort(new Error('the app is quitting')));
+  // Listening here replaces Electron's default of quitting when the last window has closed: keep it.
+  app.on('window-all-closed', () => {
+    quitting.abort(new Error('the last window closed'));
+    app.quit();
+  });
+
   ipcMain.handle('store:buy', (event, storeId) =>
-    settle(buy(String(storeId), { ...settings, timeoutMs: PURCHASE_TIMEOUT_MS })));
+    settle(buy(String(storeId), { ...settings, timeoutMs: PURCHASE_TIMEOUT_MS, signal })));
   ipcMain.handle('store:review', (event) => {
-    const window = BrowserWindow.fromWebContents(event.sender).getNativeWindowHandle();
-    return settle(review({ ...settings, window, timeoutMs: REVIEW_TIMEOUT_MS }));
+    // The window that asked may have closed while its request was on the way.
+    const window = BrowserWindow.fromWebContents(event.sender);
+    if (window === null || window.isDestroyed()) {
+      return { status: 'error', error: 'the window is gone', kind: 'aborted' };
+    }
+    return settle(review({
+      ...settings, window: window.getNativeWindowHandle(), timeoutMs: REVIEW_TIMEOUT_MS, signal,
+    }));
   });
 }
 

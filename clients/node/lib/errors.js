@@ -6,7 +6,7 @@ class StoreBridgeError extends Error {
   constructor(kind, message, { exitCode = null, signal = null, output = '', cause } = {}) {
     super(message, cause === undefined ? undefined : { cause });
     this.name = 'StoreBridgeError';
-    this.kind = kind; // 'not-started' | 'timed-out' | 'no-line' | 'bad-line' | 'usage'
+    this.kind = kind; // 'not-started' | 'timed-out' | 'aborted' | 'no-line' | 'bad-line' | 'usage'
     this.exitCode = exitCode;
     this.signal = signal;
     this.output = output; // what stdout held, as text

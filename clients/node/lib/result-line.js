@@ -10,35 +10,55 @@ const utf8 = new TextDecoder('utf-8', { fatal: true, ignoreBOM: true });
 
 const isText = (value) => typeof value === 'string' && value !== '';
 
-// The documented shapes a command can end with, each with the exit code that
-// goes with it. Returns [result, exit code], or a problem text.
-function shapeOf(command, line) {
-  const members = Object.keys(line).sort().join(',');
-  const { status, updated, error } = line;
-  if (members === 'error' && typeof error === 'string') {
-    return [{ status: 'error', error, exitCode: 1 }, 1];
-  }
-  if (members === 'error,status' && command === 'buy') {
-    if (error === null && PURCHASE_STATUSES.includes(status)) return [{ status, error, exitCode: 0 }, 0];
-    if (status === 'error' && isText(error)) return [{ status, error, exitCode: 1 }, 1];
-  }
-  if (members === 'error,status,updated' && typeof updated === 'boolean') {
-    if (command === 'review' && error === null && REVIEW_STATUSES.includes(status)) {
-      return [{ status, updated, error, exitCode: 0 }, 0];
-    }
-    // The crash line has the review failure's shape whichever command crashed.
-    if (status === 'error' && updated === false && isText(error) && (command === 'review' || error === 'crash')) {
-      return [{ status, updated, error, exitCode: 1 }, 1];
-    }
-  }
-  return `not a result line of "${command}"`;
-}
+// A kind of line: its members, its exit code, and its reading (undefined when a value does not fit).
+const shape = (members, exitCode, read) => ({ members: members.sort().join(','), exitCode, read });
 
-// Every member name in the text; a flat object's values cannot hide one.
-function memberCount(text) {
-  let count = 0;
-  for (const match of text.matchAll(/"(?:[^"\\]|\\.)*"(\s*:)?/g)) if (match[1]) count += 1;
-  return count;
+const generalFailure = shape(['error'], 1, ({ error }) =>
+  (typeof error === 'string' ? { status: 'error', error, exitCode: 1 } : undefined));
+const reviewFailure = shape(['status', 'updated', 'error'], 1, ({ status, updated, error }) =>
+  (status === 'error' && updated === false && isText(error) ? { status, updated, error, exitCode: 1 } : undefined));
+// The crash line has the review failure's shape whichever command crashed.
+const crash = { ...reviewFailure, read: (line) => (line.error === 'crash' ? reviewFailure.read(line) : undefined) };
+
+// The lines each command can end with.
+const COMMANDS = {
+  buy: [
+    shape(['status', 'error'], 0, ({ status, error }) =>
+      (error === null && PURCHASE_STATUSES.includes(status) ? { status, error, exitCode: 0 } : undefined)),
+    shape(['status', 'error'], 1, ({ status, error }) =>
+      (status === 'error' && isText(error) ? { status, error, exitCode: 1 } : undefined)),
+    generalFailure,
+    crash,
+  ],
+  review: [
+    shape(['status', 'updated', 'error'], 0, ({ status, updated, error }) =>
+      (error === null && REVIEW_STATUSES.includes(status) && typeof updated === 'boolean'
+        ? { status, updated, error, exitCode: 0 } : undefined)),
+    reviewFailure, // the crash line among them
+    generalFailure,
+  ],
+};
+
+// Every member name a command's lines have; a line may carry others (a later bridge may add some).
+const knownMembers = (shapes) => new Set(shapes.flatMap(({ members }) => members.split(',')));
+
+// JSON.parse keeps the last of two equal names; this finds them, at any depth, in text JSON.parse took.
+function duplicateMember(text) {
+  const objects = []; // per open bracket: the names seen, or null for an array
+  let previous;
+  for (const [token] of text.matchAll(/"(?:[^"\\]|\\.)*"|[{}[\]:]/g)) {
+    if (token === '{') objects.push(new Set());
+    else if (token === '[') objects.push(null);
+    else if (token === '}' || token === ']') objects.pop();
+    else if (token === ':') {
+      const names = objects[objects.length - 1];
+      const name = JSON.parse(previous);
+      if (names.has(name)) return true;
+      names.add(name);
+    }
+    previous = token;
+  }
+  return false;
 }
 
 function parse(text) {
@@ -50,32 +70,39 @@ function parse(text) {
     return `not JSON (${error.message})`;
   }
   if (line === null || typeof line !== 'object' || Array.isArray(line)) return 'not a JSON object';
-  if (Object.values(line).some((value) => value !== null && typeof value === 'object')) return 'a nested value';
-  if (memberCount(text) !== Object.keys(line).length) return 'a duplicate member';
+  if (duplicateMember(text)) return 'a duplicate member';
   return line;
 }
 
-// The result a run's stdout and exit code stand for. Throws 'usage' for the
-// usage line and 'bad-line' for anything that is not a documented line with
-// its own exit code.
+// The result a command's stdout (a Buffer or Uint8Array) and exit code stand for. Throws 'usage' for the usage
+// line and 'bad-line' for anything that is not one of the command's lines with its own exit code. Members the
+// command's lines do not have are ignored; the whole line stays available as the result's `raw`.
 function readResultLine(command, stdout, exitCode) {
+  const shapes = Object.hasOwn(COMMANDS, command) ? COMMANDS[command] : undefined;
+  if (shapes === undefined) throw new RangeError(`store-bridge has no command ${JSON.stringify(command)}`);
+  if (!(stdout instanceof Uint8Array)) throw new TypeError('stdout must be a Buffer or a Uint8Array');
+  const bytes = Buffer.from(stdout.buffer, stdout.byteOffset, stdout.byteLength);
   let text;
   try {
-    text = utf8.decode(stdout);
+    text = utf8.decode(bytes);
   } catch {
-    throw new StoreBridgeError('bad-line', 'the result line is not UTF-8', { exitCode, output: stdout.toString('utf8') });
+    throw new StoreBridgeError('bad-line', 'the result line is not UTF-8', { exitCode, output: bytes.toString('utf8') });
   }
   const bad = (problem) => new StoreBridgeError('bad-line', `${problem}: ${text}`, { exitCode, output: text });
   const line = parse(text);
   if (typeof line === 'string') throw bad(line);
-  if (exitCode === 2 && Object.keys(line).length === 1 && line.error === 'usage') {
+  const known = knownMembers(shapes);
+  const members = Object.keys(line).filter((name) => known.has(name)).sort().join(',');
+  if (exitCode === 2 && members === 'error' && line.error === 'usage') {
     throw new StoreBridgeError('usage', 'store-bridge refused its command line', { exitCode, output: text });
   }
-  const shape = shapeOf(command, line);
-  if (typeof shape === 'string') throw bad(shape);
-  const [result, expectedExit] = shape;
-  if (exitCode !== expectedExit) throw bad(`exit code ${exitCode} does not go with the line`);
-  return result;
+  for (const { members: shapeMembers, exitCode: shapeExit, read } of shapes) {
+    const result = shapeMembers === members ? read(line) : undefined;
+    if (result === undefined) continue;
+    if (exitCode !== shapeExit) throw bad(`exit code ${exitCode} does not go with the line`);
+    return Object.defineProperty(result, 'raw', { value: Object.freeze(line) });
+  }
+  throw bad(`not a result line of "${command}"`);
 }
 
 module.exports = { readResultLine };

@@ -5,8 +5,10 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const { getEventListeners } = require('node:events');
 const { after, test } = require('node:test');
 const { buy, review, StoreBridgeError } = require('..');
+const { alive, pendingRun } = require('./pending-run');
 
 const executable = process.env.STORE_BRIDGE_EXE;
 assert.ok(executable, 'STORE_BRIDGE_EXE must name the portable store-bridge (clients/test sets it)');
@@ -111,9 +113,60 @@ test('a line that does not go with its exit code rejects as bad-line', async () 
   await assert.rejects(buy('X', { executable: liar }), { kind: 'bad-line', exitCode: 1 });
 });
 
+test('the package exports its package.json', () => {
+  assert.equal(require('store-bridge-client/package.json').name, 'store-bridge-client');
+});
+
 test('wrong arguments are refused before anything starts', async () => {
-  await assert.rejects(buy(42, { executable }), TypeError);
-  await assert.rejects(buy('X', {}), TypeError);
-  await assert.rejects(review({ executable, window: -1 }), RangeError);
-  await assert.rejects(review({ executable, timeoutMs: 0 }), RangeError);
+  const { launcher, runs } = pendingRun(scratch, 'refused');
+  const cases = [
+    [() => buy(42, { executable: launcher }), TypeError],
+    [() => buy('X', {}), TypeError],
+    [() => review({ executable: launcher, window: -1 }), RangeError],
+    [() => review({ executable: launcher, timeoutMs: 0 }), RangeError],
+    [() => buy('X', { executable: launcher, timeoutMs: -1 }), RangeError],
+    [() => buy('X', { executable: launcher, timeoutMs: Number.NaN }), RangeError],
+    [() => buy('X', { executable: launcher, timeoutMs: 2 ** 31 }), RangeError],
+    [() => buy('X', { executable: launcher, signal: { aborted: false } }), TypeError],
+    [() => buy('X', { executable: launcher, signal: true }), TypeError],
+  ];
+  for (const [call, type] of cases) await assert.rejects(call(), type, String(call));
+  assert.equal(runs(), 0);
+});
+
+test('aborting mid-dialog kills the bridge at once and rejects as aborted', { timeout: 10000 }, async () => {
+  const { launcher, env, waiting } = pendingRun(scratch, 'abort');
+  const controller = new AbortController();
+  const run = buy('9NBLGGH4R315', { executable: launcher, env, signal: controller.signal });
+  const pid = await waiting();
+  assert.ok(alive(pid));
+  const reason = new Error('the window closed');
+  const aborted = Date.now();
+  controller.abort(reason);
+  const error = await run.catch((e) => e);
+  const took = Date.now() - aborted;
+  assert.ok(error instanceof StoreBridgeError);
+  assert.equal(error.kind, 'aborted');
+  assert.equal(error.cause, reason);
+  assert.equal(error.signal, 'SIGKILL');
+  assert.equal(alive(pid), false, 'the bridge outlived the abort');
+  assert.ok(took < 500, `took ${took} ms`);
+});
+
+test('an aborted signal starts nothing', async () => {
+  const { launcher, runs } = pendingRun(scratch, 'pre-aborted');
+  const error = await buy('X', { executable: launcher, signal: AbortSignal.abort() }).catch((e) => e);
+  assert.equal(error.kind, 'aborted');
+  assert.equal(error.cause.name, 'AbortError');
+  assert.equal(runs(), 0);
+});
+
+test('one signal for many runs keeps no listener once they end', async () => {
+  const controller = new AbortController();
+  for (let run = 0; run < 12; run += 1) {
+    const settings = { ...sim(run % 2 ? 'after=now' : 'crash=abort'), signal: controller.signal };
+    await buy('X', settings).catch((e) => e);
+  }
+  assert.equal(getEventListeners(controller.signal, 'abort').length, 0);
+  controller.abort(); // after the runs: changes nothing
 });

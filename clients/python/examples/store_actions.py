@@ -7,6 +7,7 @@ Pass the window as an int: int(widget.winId()) in Qt, int(root.wm_frame(), 16) i
 
 import sys
 from pathlib import Path
+from typing import Dict, Mapping, Optional, Union
 
 import store_bridge
 
@@ -15,13 +16,13 @@ PURCHASE_TIMEOUT = 10 * 60  # seconds
 # A review over our window ends by itself when the window closes; this bounds the rest.
 REVIEW_TIMEOUT = 10 * 60
 
-PURCHASE_MESSAGES = {
+PURCHASE_MESSAGES: Dict[store_bridge.PurchaseStatus, str] = {
     "purchased": "Thank you for your purchase!",
     "alreadyPurchased": "You already own this.",
     "cancelled": "The purchase was cancelled.",
     "error": "The Store could not complete the purchase. Please try again later.",
 }
-REVIEW_MESSAGES = {
+REVIEW_MESSAGES: Dict[store_bridge.ReviewStatus, Optional[str]] = {
     "succeeded": "Thank you for your review!",
     "cancelled": None,
     "network": "The Store could not be reached. Please try again later.",
@@ -34,7 +35,8 @@ def bridge_next_to_app() -> Path:
     return Path(sys.executable).with_name("store-bridge.exe")
 
 
-def buy_product(store_id, executable=None, env=None):
+def buy_product(store_id: str, executable: Union[str, Path, None] = None,
+                env: Optional[Mapping[str, str]] = None) -> str:
     """The message to show the user once the purchase dialog is done."""
     try:
         result = store_bridge.buy(store_id, executable=executable or bridge_next_to_app(),
@@ -46,7 +48,8 @@ def buy_product(store_id, executable=None, env=None):
     return PURCHASE_MESSAGES[result.status]
 
 
-def ask_for_review(window, executable=None, env=None):
+def ask_for_review(window: Optional[int], executable: Union[str, Path, None] = None,
+                   env: Optional[Mapping[str, str]] = None) -> Optional[str]:
     """The message to show the user once the review dialog is done, or None for nothing."""
     try:
         result = store_bridge.review(executable=executable or bridge_next_to_app(), window=window,

@@ -49,6 +49,7 @@ private:
     public:
         explicit inner_unknown(free_threaded_marshaler* owner) : owner_(owner) {}
         HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+            if (!object) return E_POINTER;
             if (iid == IID_IUnknown) *object = this;
             else if (iid == IID_IMarshal) *object = static_cast<IMarshal*>(owner_);
             else return *object = nullptr, E_NOINTERFACE;

@@ -83,6 +83,10 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_al
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
+    if (platform_scenario().wait_fails) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
+    }
     window_system& system = the_window_system();
     std::unique_lock lock(system.lock);
     std::shared_ptr<event_object> event;

@@ -34,6 +34,10 @@ DWORD GetLastError();
 void SetLastError(DWORD error);
 [[noreturn]] void ExitProcess(UINT exit_code);
 
+// Standard output, the one file the program writes
+HANDLE GetStdHandle(DWORD which);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+
 // Windows: this process's "STATIC" windows, and other processes' windows as the scenario declares them
 HMODULE GetModuleHandleW(LPCWSTR module_name);
 HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR window_name, DWORD style, int x, int y, int width,

@@ -1,13 +1,18 @@
-// Thread identity, the thread's last error, and ending the process.
+// Thread identity, the thread's last error, standard output, and ending the process.
 #include "../win.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cstdint>
 #include <unistd.h>
 
 namespace {
 
 thread_local DWORD last_error = ERROR_SUCCESS;
 std::atomic<DWORD> next_thread_id{1};
+
+// Standard output as a handle: an odd value, never one of the events' handles.
+const HANDLE standard_output = reinterpret_cast<HANDLE>(std::uintptr_t{0x11});
 
 } // namespace
 
@@ -23,3 +28,26 @@ void SetLastError(DWORD error) { last_error = error; }
 
 // Like Windows, no exit processing of the runtime: buffered output is not flushed.
 void ExitProcess(UINT exit_code) { _exit(static_cast<int>(exit_code)); }
+
+HANDLE GetStdHandle(DWORD which) {
+    if (which == STD_OUTPUT_HANDLE) return standard_output;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    if (written) *written = 0;
+    if (file != standard_output) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    ssize_t result;
+    do result = write(STDOUT_FILENO, buffer, size);
+    while (result < 0 && errno == EINTR);
+    if (result < 0) {
+        SetLastError(errno == EPIPE ? ERROR_BROKEN_PIPE : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (written) *written = static_cast<DWORD>(result);
+    return TRUE;
+}

@@ -21,6 +21,7 @@ struct simulated_platform {
     HRESULT guid = S_OK;       // what CoCreateGuid fails with, S_OK for no fault
     bool anchor_fails = false; // CreateWindowExW gives no window
     bool event_fails = false;  // CreateEventW gives no event
+    bool wait_fails = false;   // MsgWaitForMultipleObjects fails
     std::vector<simulated_window> windows;
 };
 

@@ -1,0 +1,71 @@
+"""The calls of store_bridge for asyncio, on asyncio.create_subprocess_exec.
+
+    result = await store_bridge.aio.buy("9NBLGGH4R315", executable=path, timeout=600)
+
+Cancelling the task kills the bridge and waits for it to end, and so does the
+time-out: nothing outlives the call. The results and errors are store_bridge's.
+"""
+
+import asyncio
+import subprocess
+from typing import List, Mapping, Optional, TypeVar
+
+from ._invocation import NO_WINDOW, PathLike, finish, invocation, store_id_argument, window_argument
+from ._lines import BUY, REVIEW, Command
+from .results import PurchaseResult, ReviewResult
+
+__all__ = ["buy", "review"]
+
+R = TypeVar("R")
+
+
+async def buy(store_id: str, *, executable: PathLike, timeout: Optional[float] = None,
+              env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
+    """Shows the purchase dialog for the product with this Store ID."""
+    return await _run(BUY, store_id_argument(store_id), executable, timeout, env)
+
+
+async def review(*, executable: PathLike, window: Optional[int] = None, timeout: Optional[float] = None,
+                 env: Optional[Mapping[str, str]] = None) -> ReviewResult:
+    """Shows the rate-and-review dialog, centred over the host's window (an HWND as int) when given."""
+    return await _run(REVIEW, window_argument(window), executable, timeout, env)
+
+
+async def _run(command: Command[R], arguments: List[str], executable: PathLike, timeout: Optional[float],
+               env: Optional[Mapping[str, str]]) -> R:
+    run = invocation(command, arguments, executable, timeout, env)
+    try:
+        process = await asyncio.create_subprocess_exec(
+            *run.argv, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=run.env,
+            creationflags=NO_WINDOW)
+    except OSError as error:
+        raise run.not_started(error) from error
+    output = bytearray()
+
+    async def to_the_end() -> int:
+        # In chunks, so that what came before a time-out is kept for the error.
+        assert process.stdout is not None  # stdout=PIPE
+        while chunk := await process.stdout.read(65536):
+            output.extend(chunk)
+        return await process.wait()
+
+    try:
+        exit_code = await asyncio.wait_for(to_the_end(), run.timeout)
+    except asyncio.TimeoutError:
+        await _end(process)
+        raise run.timed_out(bytes(output)) from None
+    except BaseException:  # cancelled, most often
+        await _end(process)
+        raise
+    return finish(command, bytes(output), exit_code)
+
+
+async def _end(process: "asyncio.subprocess.Process") -> None:
+    """Kills the run and waits until it is gone. The kill comes first: a second cancellation can cut the wait short,
+    not leave the bridge running."""
+    if process.returncode is None:
+        try:
+            process.kill()
+        except ProcessLookupError:  # it ended by itself in between
+            pass
+    await asyncio.shield(process.wait())

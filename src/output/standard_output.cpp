@@ -1,0 +1,45 @@
+#include "standard_output.h"
+
+#include "../platform/win.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// Constant-initialised, so that even a crash before main finds it ready.
+constinit output_claim claim_of_standard_output;
+
+} // namespace
+
+output_claim& standard_output_claim() noexcept { return claim_of_standard_output; }
+
+void write_to_standard_output(std::string_view bytes) noexcept {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        // A closed or broken standard output takes nothing more; the exit code never depends on it.
+        if (!WriteFile(output, bytes.data(), chunk, &written, nullptr) || written == 0) return;
+        bytes.remove_prefix(written);
+    }
+}
+
+int write_result_line(std::string_view text, int exit_code) noexcept {
+    output_claim& claim = standard_output_claim();
+    if (!claim.claim(exit_code)) return wait_for_claimed_line();
+    write_to_standard_output(text);
+    claim.mark_written();
+    return exit_code;
+}
+
+// Sleeps in steps (clock_gettime and nanosleep underneath: safe in a signal
+// handler); a standard output that the host never reads must not hold the run for ever.
+int wait_for_claimed_line() noexcept {
+    const output_claim& claim = standard_output_claim();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!claim.is_written() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return claim.exit_code();
+}

@@ -1,0 +1,51 @@
+// One owner for every kind of plain platform handle: a traits type names the
+// handle's type, its empty value and how it is closed, in the manner of WIL's
+// unique_any. The owner closes what it holds when it goes out of scope.
+#pragma once
+
+#include "win.h"
+
+#include <utility>
+
+template <class Traits>
+class unique_any {
+public:
+    using type = typename Traits::type;
+
+    unique_any() noexcept = default;
+    explicit unique_any(type value) noexcept : value_(value) {}
+    unique_any(const unique_any&) = delete;
+    unique_any& operator=(const unique_any&) = delete;
+    ~unique_any() { reset(); }
+
+    type get() const noexcept { return value_; }
+    explicit operator bool() const noexcept { return value_ != Traits::empty; }
+
+    // The out-parameter of a call that hands over a handle; whatever was held is closed first.
+    type* put() noexcept {
+        reset();
+        return &value_;
+    }
+
+    void reset() noexcept {
+        if (const type old = std::exchange(value_, Traits::empty); old != Traits::empty) Traits::close(old);
+    }
+
+private:
+    type value_ = Traits::empty;
+};
+
+struct event_traits {
+    using type = HANDLE;
+    static constexpr type empty = nullptr;
+    static void close(type event) noexcept { CloseHandle(event); }
+};
+using unique_event = unique_any<event_traits>;
+
+// A buffer that a system call allocated for the caller, such as FormatMessageW's.
+struct local_traits {
+    using type = HLOCAL;
+    static constexpr type empty = nullptr;
+    static void close(type memory) noexcept { LocalFree(memory); }
+};
+using unique_hlocal = unique_any<local_traits>;
