@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "../store/purchase_flow.h"
+#include "../store/query_flows.h"
 #include "../store/review_flow.h"
 
 namespace {
@@ -8,6 +9,9 @@ namespace {
 constexpr command commands[] = {
     {WIDE("buy"), 1, run_purchase_flow},
     {WIDE("review"), 0, run_review_flow},
+    {WIDE("license"), 0, run_license_flow},
+    {WIDE("products"), 0, run_products_flow},
+    {WIDE("collection"), 0, run_collection_flow},
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -80,7 +81,7 @@ std::string product_entry(const product_record& product) {
 
 } // namespace
 
-std::string licence_line(app_licence_record licence) {
+result_line licence_line(app_licence_record licence) {
     std::string line = R"({"status":"ok")";
     append_bool(line, "active", licence.active);
     append_bool(line, "trial", licence.trial);
@@ -93,29 +94,33 @@ std::string licence_line(app_licence_record licence) {
     append_member(line, "addOns");
     append_sorted(line, licence.add_ons, [](const add_on_licence_record& a) { return store_id_of_sku(a.sku); },
                   add_on_entry);
-    return line + R"(,"error":null})";
+    line += R"(,"error":null})";
+    return {std::move(line), 0};
 }
 
-std::string product_list_line(std::vector<product_record> products) {
+result_line product_list_line(std::vector<product_record> products) {
     std::string line = R"({"status":"ok")";
     append_member(line, "products");
     append_sorted(line, products, [](const product_record& p) { return std::string_view(p.store_id); },
                   product_entry);
-    return line + R"(,"error":null})";
+    line += R"(,"error":null})";
+    return {std::move(line), 0};
 }
 
-std::string query_failure_line(HRESULT code, std::string_view text) {
+result_line query_failure_line(HRESULT code, std::string_view text) {
     char hex[11];
     std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
     std::string line = R"({"status":"error","code":")";
     line += hex;
     line += '"';
     append_text(line, "error", text);
-    return line + '}';
+    line += '}';
+    return {std::move(line), 1};
 }
 
-std::string query_failure_line(std::string_view text) {
+result_line query_failure_line(std::string_view text) {
     std::string line = R"({"status":"error","code":null)";
     append_text(line, "error", text);
-    return line + '}';
+    line += '}';
+    return {std::move(line), 1};
 }

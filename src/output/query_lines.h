@@ -4,6 +4,7 @@
 // the line's forms here.
 #pragma once
 
+#include "result_line.h"
 #include "../platform/win.h"
 
 #include <cstdint>
@@ -45,14 +46,15 @@ struct product_record {
     std::string offer_token;
 };
 
-// {"status":"ok","active":...,"addOns":[...],"error":null}, add-ons sorted by
-// Store ID (the SKU Store ID up to its first '/').
-std::string licence_line(app_licence_record licence);
+// {"status":"ok","active":...,"addOns":[...],"error":null}, exit code 0;
+// add-ons sorted by Store ID (the SKU Store ID up to its first '/').
+result_line licence_line(app_licence_record licence);
 
-// {"status":"ok","products":[...],"error":null}, sorted by Store ID.
-std::string product_list_line(std::vector<product_record> products);
+// {"status":"ok","products":[...],"error":null}, exit code 0; sorted by Store ID.
+result_line product_list_line(std::vector<product_record> products);
 
-// {"status":"error","code":"0x8XXXXXXX","error":"TEXT"}: a query's platform failure.
-std::string query_failure_line(HRESULT code, std::string_view text);
-// {"status":"error","code":null,"error":"TEXT"}: a query that ended without result and without code.
-std::string query_failure_line(std::string_view text);
+// {"status":"error","code":"0x8XXXXXXX","error":"TEXT"}, exit code 1: a query's platform failure.
+result_line query_failure_line(HRESULT code, std::string_view text);
+// {"status":"error","code":null,"error":"TEXT"}, exit code 1: a query that ended
+// without a result and without a code.
+result_line query_failure_line(std::string_view text);

@@ -8,18 +8,7 @@ struct hstring_traits {
     static constexpr type empty = nullptr;
     static void close(type text) noexcept { WindowsDeleteString(text); }
 };
-
-class unique_hstring : public unique_any<hstring_traits> {
-public:
-    using unique_any::unique_any;
-
-    // The string's characters, with its exact length; empty for the null string.
-    wide_view view() const noexcept {
-        UINT32 length = 0;
-        const WCHAR* text = WindowsGetStringRawBuffer(get(), &length);
-        return wide_view(text, length);
-    }
-};
+using unique_hstring = unique_any<hstring_traits>;
 
 struct bstr_traits {
     using type = BSTR;
@@ -31,4 +20,9 @@ using unique_bstr = unique_any<bstr_traits>;
 // The string's characters, with its exact length; empty for none.
 inline wide_view view_of(const unique_bstr& text) noexcept {
     return text ? wide_view(text.get(), SysStringLen(text.get())) : wide_view();
+}
+inline wide_view view_of(const unique_hstring& text) noexcept {
+    UINT32 length = 0;
+    const WCHAR* characters = WindowsGetStringRawBuffer(text.get(), &length);
+    return wide_view(characters, length);
 }

@@ -20,7 +20,7 @@ HRESULT read_kinds(winabi::IIterable<HSTRING>* kinds, received_kinds& received) 
     while (has_current) {
         unique_hstring word;
         if (const HRESULT hr = at->get_Current(word.put()); hr < 0) return hr;
-        received.words.emplace_back(word.view());
+        received.words.emplace_back(view_of(word));
         if (const HRESULT hr = at->MoveNext(&has_current); hr < 0) return hr;
     }
     return S_OK;

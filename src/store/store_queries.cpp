@@ -9,7 +9,7 @@ template <class I>
 std::string text_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(HSTRING*)) {
     unique_hstring value;
     check_hresult((object->*get)(value.put()));
-    return to_utf8(value.view());
+    return to_utf8(view_of(value));
 }
 
 template <class I>

@@ -22,7 +22,7 @@ std::vector<wide_string> read_back(winabi::IIterable<HSTRING>* iterable) {
     while (has_current) {
         unique_hstring word;
         require(at->get_Current(word.put()) == S_OK, "Current succeeds while there is one");
-        words.emplace_back(word.view());
+        words.emplace_back(view_of(word));
         require(at->MoveNext(&has_current) == S_OK, "MoveNext succeeds");
     }
     return words;

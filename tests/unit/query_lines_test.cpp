@@ -58,7 +58,7 @@ TEST(licence_line, default_full_licence) {
     licence.active = true;
     licence.trial_left = std::numeric_limits<std::int64_t>::max();
     licence.expires = never;
-    EXPECT_EQ(licence_line(licence),
+    EXPECT_EQ(licence_line(licence).text,
               R"({"status":"ok","active":true,"trial":false,"trialOwned":false,"trialSecondsLeft":0,"expires":null,)"
               R"("sku":"","trialId":"","addOns":[],"error":null})");
 }
@@ -78,7 +78,7 @@ TEST(licence_line, trial_seconds_only_for_a_trial_rounded_down_and_never_negativ
         app_licence_record licence;
         licence.trial = c.trial;
         licence.trial_left = c.left;
-        EXPECT_NE(licence_line(licence).find(std::string(R"("trialSecondsLeft":)") + c.seconds + ","), std::string::npos)
+        EXPECT_NE(licence_line(licence).text.find(std::string(R"("trialSecondsLeft":)") + c.seconds + ","), std::string::npos)
             << c.left;
     }
 }
@@ -96,7 +96,7 @@ TEST(licence_line, add_ons_sorted_by_store_id_with_every_member) {
         {"9ZZ/0010", true, march_2027, "z"},
         {"9AB/1/2", true, 1, "two slashes"},
     };
-    EXPECT_EQ(licence_line(licence),
+    EXPECT_EQ(licence_line(licence).text,
               R"({"status":"ok","active":true,"trial":true,"trialOwned":true,"trialSecondsLeft":3600,)"
               R"("expires":"2027-03-01T00:00:00Z","sku":"9NBLGGH4R315/0010","trialId":"t\"1","addOns":[)"
               R"({"storeId":"9AA","sku":"9AA","active":false,"expires":null,"offerToken":"bare"},)"
@@ -114,39 +114,48 @@ TEST(product_list_line, members_in_order_sorted_by_byte_order_of_store_id) {
     accented.store_id = "\xc3\xa9";
     product_record upper;
     upper.store_id = "9B";
-    EXPECT_EQ(product_list_line({gold(), accented, plain, upper}),
+    EXPECT_EQ(product_list_line({gold(), accented, plain, upper}).text,
               R"({"status":"ok","products":[{"storeId":"9B",)" + empty_rest +
                   R"(,{"storeId":"9NBLGGH4TNMP","kind":"Durable","title":"Gold","description":"Line one\nLine two",)"
                   R"("price":"$1.99","basePrice":"$2.99","currency":"USD","onSale":true,"saleEnds":"2027-03-01T00:00:00Z",)"
                   R"("recurrencePrice":"","inCollection":false,"offerToken":"gold"},{"storeId":"9a",)" +
                   empty_rest + ",{\"storeId\":\"\xc3\xa9\"," + empty_rest + R"(],"error":null})");
-    EXPECT_EQ(product_list_line({}), R"({"status":"ok","products":[],"error":null})");
+    EXPECT_EQ(product_list_line({}).text, R"({"status":"ok","products":[],"error":null})");
 }
 
 TEST(product_list_line, sale_end_only_when_on_sale) {
     product_record p = gold();
     p.on_sale = false;
-    EXPECT_NE(product_list_line({p}).find(R"("onSale":false,"saleEnds":null,)"), std::string::npos);
+    EXPECT_NE(product_list_line({p}).text.find(R"("onSale":false,"saleEnds":null,)"), std::string::npos);
     p.on_sale = true;
     p.sale_ends = never;
-    EXPECT_NE(product_list_line({p}).find(R"("onSale":true,"saleEnds":null,)"), std::string::npos);
+    EXPECT_NE(product_list_line({p}).text.find(R"("onSale":true,"saleEnds":null,)"), std::string::npos);
 }
 
 TEST(product_list_line, the_same_records_in_any_order_give_the_same_bytes) {
     product_record a = gold(), b = gold(), c = gold();
     b.title = "Silver"; // the same Store ID twice: ordered by the whole entry
     c.store_id = "9A";
-    EXPECT_EQ(product_list_line({a, b, c}), product_list_line({c, b, a}));
-    EXPECT_EQ(product_list_line({b, c, a}), product_list_line({a, c, b}));
+    EXPECT_EQ(product_list_line({a, b, c}).text, product_list_line({c, b, a}).text);
+    EXPECT_EQ(product_list_line({b, c, a}).text, product_list_line({a, c, b}).text);
+}
+
+TEST(query_lines, exit_code_0_for_an_answer_and_1_for_a_failure) {
+    EXPECT_EQ(licence_line({}).exit_code, 0);
+    EXPECT_EQ(product_list_line({}).exit_code, 0);
+    EXPECT_EQ(query_failure_line(E_FAIL, "").exit_code, 1);
+    EXPECT_EQ(query_failure_line("no result").exit_code, 1);
 }
 
 TEST(query_failure_line, code_in_upper_case_hex_and_escaped_text) {
-    EXPECT_EQ(query_failure_line(static_cast<HRESULT>(0x803F6107), "TEXT"),
-              R"({"status":"error","code":"0x803F6107","error":"TEXT"})");
-    EXPECT_EQ(query_failure_line(static_cast<HRESULT>(0x80070005), ""),
-              R"({"status":"error","code":"0x80070005","error":""})");
-    EXPECT_EQ(query_failure_line(static_cast<HRESULT>(0x8000000B), "a \"b\"\r\nc\\"),
-              R"({"status":"error","code":"0x8000000B","error":"a \"b\"\r\nc\\"})");
-    EXPECT_EQ(query_failure_line("no result"), R"({"status":"error","code":null,"error":"no result"})");
-    EXPECT_EQ(query_failure_line("no operation"), R"({"status":"error","code":null,"error":"no operation"})");
+    const std::pair<result_line, std::string> cases[] = {
+        {query_failure_line(static_cast<HRESULT>(0x803F6107), "TEXT"),
+         R"({"status":"error","code":"0x803F6107","error":"TEXT"})"},
+        {query_failure_line(static_cast<HRESULT>(0x80070005), ""), R"({"status":"error","code":"0x80070005","error":""})"},
+        {query_failure_line(static_cast<HRESULT>(0x8000000B), "a \"b\"\r\nc\\"),
+         R"({"status":"error","code":"0x8000000B","error":"a \"b\"\r\nc\\"})"},
+        {query_failure_line("no result"), R"({"status":"error","code":null,"error":"no result"})"},
+        {query_failure_line("no operation"), R"({"status":"error","code":null,"error":"no operation"})"},
+    };
+    for (const auto& [line, text] : cases) EXPECT_EQ(line.text, text);
 }

@@ -51,7 +51,7 @@ com_ptr<winabi::IStoreConsumableResult> consumable_for(const std::string& scenar
 
 std::string products_line(const std::string& scenario, std::vector<wide_string> kinds, bool collection = false) {
     const auto result = products_for(scenario, std::move(kinds), collection);
-    return result ? product_list_line(read_products(result.get())) : "no result";
+    return result ? product_list_line(read_products(result.get())).text : "no result";
 }
 
 const std::vector<wide_string> every_kind = {WIDE("Durable"), WIDE("Consumable"), WIDE("UnmanagedConsumable"),
@@ -71,7 +71,7 @@ TEST(store_queries, licence_with_every_field_and_add_ons_in_any_number) {
         "add-on=9ZZ/0011,active=false,expires=never,token=z%2C1;add-on=9AA,key=9AA%2F0010;"
         "add-on=9ZZ/0010,expires=1;generate-add-ons=2");
     ASSERT_TRUE(licence);
-    EXPECT_EQ(licence_line(read_app_license(licence.get())),
+    EXPECT_EQ(licence_line(read_app_license(licence.get())).text,
               R"({"status":"ok","active":false,"trial":true,"trialOwned":true,"trialSecondsLeft":3600,)"
               R"("expires":"2027-03-01T00:00:00Z","sku":"9NBLGGH4R315/0010","trialId":"T)"
               "\xC3\xA9"

@@ -22,7 +22,7 @@ std::vector<wide_string> read_one_by_one(winabi::IIterator<HSTRING>* at) {
     while (has_current) {
         unique_hstring word;
         EXPECT_EQ(at->get_Current(word.put()), S_OK);
-        words.emplace_back(word.view());
+        words.emplace_back(view_of(word));
         EXPECT_EQ(at->MoveNext(&has_current), S_OK);
     }
     return words;
@@ -64,13 +64,13 @@ TEST(string_iterable, get_many_takes_what_fits_and_moves_on) {
     unique_hstring first, second;
     *first.put() = items[0];
     *second.put() = items[1];
-    EXPECT_EQ(wide_string(first.view()), three[0]);
-    EXPECT_EQ(wide_string(second.view()), three[1]);
+    EXPECT_EQ(wide_string(view_of(first)), three[0]);
+    EXPECT_EQ(wide_string(view_of(second)), three[1]);
     EXPECT_EQ(at->GetMany(2, items, &actual), S_OK);
     ASSERT_EQ(actual, 1u);
     unique_hstring third;
     *third.put() = items[0];
-    EXPECT_EQ(wide_string(third.view()), three[2]);
+    EXPECT_EQ(wide_string(view_of(third)), three[2]);
     EXPECT_EQ(at->GetMany(2, items, &actual), S_OK);
     EXPECT_EQ(actual, 0u);
 }

@@ -1,0 +1,31 @@
+// The one shape of every Store query: no window and no owner; the query is
+// started, waited for like any operation, and its result read into the line.
+// Every platform failure from getting the context on, the wait's included,
+// becomes the query failure line with its code; a shortage of memory stays the
+// general failure, for the caller.
+#pragma once
+
+#include "operation_wait.h"
+#include "store_calls.h"
+#include "../output/query_lines.h"
+
+#include <new>
+
+// `start(context)` starts the query and gives its operation (null: none);
+// `read(result)` reads the Store's result into the line.
+template <class Start, class Read>
+result_line run_store_query(Start start, Read read) {
+    try {
+        const com_ptr<winabi::IStoreContext> context = get_default_store_context();
+        const auto operation = start(context.get());
+        if (!operation) return query_failure_line("no operation");
+        const auto taken = wait_for_operation(operation.get(), nullptr);
+        if (taken.result) return read(taken.result.get());
+        if (taken.code == E_OUTOFMEMORY) throw std::bad_alloc();
+        if (taken.code < 0) return query_failure_line(taken.code, taken.failure_text());
+        const std::string_view text = taken.failure_text();
+        return query_failure_line(text.empty() ? "no result" : text);
+    } catch (const platform_failure& failure) {
+        return query_failure_line(failure.code(), to_utf8(platform_failure_message(failure)));
+    }
+}
