@@ -1,35 +1,33 @@
 #include "consumable_lines.h"
 
 #include "guid_text.h"
+#include "json_text.h"
 
-#include <cstdio>
+#include <optional>
+#include <string>
 
 namespace {
 
-// Everything up to the tracking ID's place: status and balance.
-std::string line_start(const consumable_record& answer) {
+result_line line_of(const consumable_record& answer, const std::optional<GUID>& tracking_id) {
     std::string line = R"({"status":")";
     line += answer.status;
     line += R"(","balance":)";
     line += std::to_string(answer.balance);
-    return line;
-}
-
-std::string line_end(const consumable_record& answer) {
-    return R"(,"code":)" + failure_code_json(answer.extended_error) + R"(,"error":null})";
+    if (tracking_id) {
+        line += R"(,"trackingId":")";
+        line += guid_text(*tracking_id);
+        line += '"';
+    }
+    line += R"(,"code":)";
+    append_json_code(line, answer.extended_error);
+    line += R"(,"error":null})";
+    return {std::move(line), 0};
 }
 
 } // namespace
 
-std::string failure_code_json(HRESULT code) {
-    if (code >= 0) return "null";
-    char text[13];
-    std::snprintf(text, sizeof text, "\"0x%08X\"", static_cast<unsigned>(code));
-    return text;
+result_line consume_line(const consumable_record& answer, const GUID& tracking_id) {
+    return line_of(answer, tracking_id);
 }
 
-std::string consume_line(const consumable_record& answer, const GUID& tracking_id) {
-    return line_start(answer) + R"(,"trackingId":")" + guid_text(tracking_id) + '"' + line_end(answer);
-}
-
-std::string balance_line(const consumable_record& answer) { return line_start(answer) + line_end(answer); }
+result_line balance_line(const consumable_record& answer) { return line_of(answer, std::nullopt); }

@@ -1,12 +1,12 @@
-// The lines of "consume" and "balance" when the Store delivered a result: its
-// status word, the balance, and the result's extended error when it is a
-// failure code; "consume" adds the tracking ID it sent, so that a host can retry
-// with the same one.
+// The lines of "consume" and "balance" when the Store delivered a result, exit
+// code 0: its status word, the balance, and the result's extended error as a
+// code when it is a failure; "consume" adds the tracking ID it sent, so that a
+// host can retry with the same one. Their failures are query failure lines.
 #pragma once
 
+#include "result_line.h"
 #include "../platform/win.h"
 
-#include <string>
 #include <string_view>
 
 struct consumable_record {
@@ -16,10 +16,7 @@ struct consumable_record {
 };
 
 // {"status":"succeeded","balance":4,"trackingId":"6f9619ff-...","code":null,"error":null}
-std::string consume_line(const consumable_record& answer, const GUID& tracking_id);
+result_line consume_line(const consumable_record& answer, const GUID& tracking_id);
 
 // {"status":"succeeded","balance":4,"code":null,"error":null}
-std::string balance_line(const consumable_record& answer);
-
-// "0x80070005" with the quotes for a failure code, null for any other.
-std::string failure_code_json(HRESULT code);
+result_line balance_line(const consumable_record& answer);

@@ -1,5 +1,7 @@
 #include "json_text.h"
 
+#include <cstdio>
+
 void append_json_string(std::string& line, std::string_view utf8) {
     static constexpr char hex[] = "0123456789abcdef";
     line += '"';
@@ -23,4 +25,14 @@ void append_json_string(std::string& line, std::string_view utf8) {
         }
     }
     line += '"';
+}
+
+void append_json_code(std::string& line, HRESULT code) {
+    if (code >= 0) {
+        line += "null";
+        return;
+    }
+    char text[13];
+    std::snprintf(text, sizeof text, "\"0x%08X\"", static_cast<unsigned>(code));
+    line += text;
 }

@@ -12,6 +12,12 @@ void make_store_id(wide_view store_id, unique_hstring& id) {
 
 } // namespace
 
+GUID new_tracking_id() {
+    GUID tracking_id{};
+    check_hresult(CoCreateGuid(&tracking_id));
+    return tracking_id;
+}
+
 com_ptr<winabi::IConsumableOperation> request_consumable_fulfillment(winabi::IStoreContext* context, wide_view store_id,
                                                                      UINT32 quantity, const GUID& tracking_id) {
     unique_hstring id;

@@ -6,6 +6,9 @@
 #include "consumable_abi.h"
 #include "../platform/com_ptr.h"
 
+// A new random tracking ID: CoCreateGuid makes version-4 GUIDs.
+GUID new_tracking_id();
+
 // Null when the Store accepts the request but hands back no operation.
 com_ptr<winabi::IConsumableOperation> request_consumable_fulfillment(winabi::IStoreContext* context, wide_view store_id,
                                                                      UINT32 quantity, const GUID& tracking_id);

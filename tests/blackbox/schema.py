@@ -183,32 +183,10 @@ KEYWORDS = {
     "const": _const,
     "enum": _enum,
     "minLength": _min_length,
-def _pattern(instance, expected, schema, where):
-    # JSON Schema patterns are unanchored (ECMA-262 search); the schema anchors its own.
-    if json_type(instance) != "string" or re.search(expected, instance):
-        return []
-    return ["%s is %s, not of the form %s" % (where, _show(instance), expected)]
-
-
-def _minimum(instance, expected, schema, where):
-    if json_type(instance) not in ("integer", "number") or instance >= expected:
-        return []
-    return ["%s is below %s" % (where, expected)]
-
-
-def _maximum(instance, expected, schema, where):
-    if json_type(instance) not in ("integer", "number") or instance <= expected:
-        return []
-    return ["%s is above %s" % (where, expected)]
-
-
-def _items(instance, expected, schema, where):
-    if json_type(instance) != "array":
-        return []
-    found = []
-    for index, item in enumerate(instance):
-        found += problems(item, expected, "item %d of %s" % (index, where))
-    return found
+    "pattern": _pattern,
+    "minimum": _minimum,
+    "maximum": _maximum,
+    "items": _items,
     "properties": _properties,
     "required": _required,
     "additionalProperties": _additional_properties,

@@ -35,7 +35,11 @@ TEST(consumable_lines, members_in_order_and_codes_only_for_failures) {
          R"({"status":"server","balance":7,"code":"0x80000000","error":null})"},
     };
     for (const row& r : rows) {
-        EXPECT_EQ(consume_line(r.answer, tracking_id), r.consume);
-        EXPECT_EQ(balance_line(r.answer), r.balance);
+        const result_line consume = consume_line(r.answer, tracking_id);
+        const result_line balance = balance_line(r.answer);
+        EXPECT_EQ(consume.text, r.consume);
+        EXPECT_EQ(balance.text, r.balance);
+        EXPECT_EQ(consume.exit_code, 0);
+        EXPECT_EQ(balance.exit_code, 0);
     }
 }
