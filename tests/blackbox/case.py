@@ -46,3 +46,8 @@ class Case:
     max_ms: Optional[int] = None
     time_limit: float = 15.0      # seconds; the run is killed and fails past it
     program: Optional[str] = None # a helper program of tests/support to run instead of the bridge
+
+
+def no_store_calls(trace, handles):
+    """A trace check: the run never reached the Store."""
+    assert not trace, "the Store was called: %s" % [record.get("call") for record in trace]

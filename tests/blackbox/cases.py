@@ -8,12 +8,9 @@ for the options and lines.py for the result lines and system_text(code).
 import consumable_cases
 import crash_cases
 import flow_cases
-from case import NATIVE, Case
+import query_cases
+from case import NATIVE, Case, no_store_calls
 from lines import nothing, usage
-
-
-def no_store_calls(trace, handles):
-    assert not trace, "the Store was called: %s" % [record.get("call") for record in trace]
 
 
 def usage_case(name, args, **options):
@@ -43,4 +40,4 @@ COMMAND_LINE_CASES = [
     Case("usage with standard output closed", ["sell"], nothing(), 2, stdout_closed=True),
 ]
 
-CASES = COMMAND_LINE_CASES + flow_cases.CASES + consumable_cases.CASES + crash_cases.CASES
+CASES = COMMAND_LINE_CASES + flow_cases.CASES + query_cases.CASES + consumable_cases.CASES + crash_cases.CASES

@@ -1,6 +1,6 @@
 """The "consume" and "balance" commands against the simulated Store, one table for both targets."""
 
-from case import NATIVE, Case
+from case import NATIVE, Case, no_store_calls
 from lines import (NEW_GUID, Generated, balance_status, consume_status, crash, nothing, query_failure, system_text,
                    usage)
 
@@ -33,10 +33,6 @@ def the(trace, call):
     found = [record for record in trace if record["call"] == call and record["object"] == "context"]
     assert len(found) == 1, "expected one %s, saw %s" % (call, [record["call"] for record in trace])
     return found[0]
-
-
-def no_store_calls(trace, handles):
-    assert not trace, "the Store was called: %s" % [record.get("call") for record in trace]
 
 
 def reported(store_id, quantity, tracking_id=None):

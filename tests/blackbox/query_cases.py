@@ -2,8 +2,9 @@
 
 import datetime
 
-from case import Case
-from flow_cases import AWKWARD, AWKWARD_ENCODED, E_ACCESSDENIED, E_FAIL, NO_SYSTEM_TEXT, calls, the
+from case import Case, no_store_calls
+from flow_cases import (AWKWARD, AWKWARD_ENCODED, E_ACCESSDENIED, E_FAIL, E_ILLEGAL_METHOD_CALL, HANDLER_LATE,
+                        NO_SYSTEM_TEXT, calls, fetched_once, the)
 from lines import (add_on, crash, general_failure, licence, product, product_list, query_failure, system_text,
                    usage)
 
@@ -38,10 +39,6 @@ def query_of(call, kinds=None):
         assert not [r for r in trace if r.get("interface") == "IInitializeWithWindow"], calls(trace)
 
     return check
-
-
-def no_store_calls(trace, handles):
-    assert not trace, "the Store was called: %s" % [record.get("call") for record in trace]
 
 
 def sale_end_not_read(trace, handles):
@@ -132,6 +129,28 @@ CASES = [
                           add_on("9ZZ", "9ZZ/0010", token="z0"), add_on("9ZZ", "9ZZ/0011", token="z1")]), 0,
          sim="add-on=9ZZ/0011,token=z1;add-on=9AB/0010,active=false,token=t,key=9AB;add-on=9AA,key=x;"
              "add-on=9ZZ/0010,token=z0"),
+    Case("dates at the edges", ["license"],
+         licence(expires="1601-01-01T00:00:00Z",
+                 add_ons=[add_on("9A", "9A/0", expires=None), add_on("9B", "9B/1601", expires="1601-01-01T00:00:00Z"),
+                          add_on("9C", "9C/1970", expires="1970-01-01T00:00:00Z"),
+                          add_on("9D", "9D/2000", expires="2000-02-29T12:34:56Z"),
+                          add_on("9E", "9E/2024", expires="2024-02-29T23:59:59Z"),
+                          add_on("9F", "9F/1900", expires="1900-03-01T00:00:00Z"),
+                          add_on("9G", "9G/9998", expires="9998-12-31T23:59:59Z"),
+                          add_on("9H", "9H/9999", expires=None), add_on("9I", "9I/never", expires=None),
+                          add_on("9J", "9J/before", expires="1600-12-31T23:59:59Z")]), 0,
+         sim="app-expires=9999999;add-on=9A/0,expires=0;add-on=9B/1601,expires=1;add-on=9C/1970,expires=%d;"
+             "add-on=9D/2000,expires=%d;add-on=9E/2024,expires=%d;add-on=9F/1900,expires=%d;add-on=9G/9998,expires=%d;"
+             "add-on=9H/9999,expires=%d;add-on=9I/never,expires=never;add-on=9J/before,expires=-1"
+             % (ticks(1970, 1, 1), ticks(2000, 2, 29, 12, 34, 56) + 9_999_999, ticks(2024, 2, 29, 23, 59, 59),
+                ticks(1900, 3, 1), ticks(9998, 12, 31, 23, 59, 59) + 9_999_999, ticks(9999, 1, 1))),
+    Case("sale end dates at the edges", ["products"],
+         product_list([product("9A", on_sale=True, sale_ends=None), product("9B", on_sale=True, sale_ends=None),
+                       product("9C", on_sale=True, sale_ends="9998-12-31T23:59:59Z"),
+                       product("9D", on_sale=True, sale_ends="2028-02-29T00:00:00Z")]), 0,
+         sim="product=9A,on-sale=true,sale-ends=0;product=9B,on-sale=true,sale-ends=never;"
+             "product=9C,on-sale=true,sale-ends=%d;product=9D,on-sale=true,sale-ends=%d"
+             % (ticks(9998, 12, 31, 23, 59, 59), ticks(2028, 2, 29))),
     Case("many add-ons", ["license"], licence(add_ons=generated_add_ons(300)), 0, sim="generate-add-ons=300"),
     Case("no add-on map", ["license"], licence(), 0, sim="add-on=9AA;add-on-map=null"),
     # Products: every field, texts that need every escape, null objects.
@@ -160,7 +179,7 @@ CASES = [
          sim="context=E_ACCESSDENIED;restricted=" + AWKWARD_ENCODED),
     Case("Store context fails for products", ["products"], query_failure(E_FAIL, system_text(E_FAIL)), 1,
          sim="context=E_FAIL"),
-    Case("bad scenario names the item", ["collection"],
+    Case("bad scenario names the item in the query failure", ["collection"],
          query_failure(E_INVALIDARG, 'bad scenario item "product=9A,colour=red": expected ID[,FIELD=VALUE...]'), 1,
          sim="product=9A,colour=red"),
     Case("license request fails", ["license"], query_failure(E_ACCESSDENIED, "gesperrt"), 1,
@@ -186,13 +205,16 @@ CASES = [
          sim="after=never;post=quit@100", max_ms=3000),
     Case("unrelated messages during the query", ["products"], product_list([COINS, GOLD]), 0,
          sim="after=300;post=message@50;" + CATALOGUE, min_ms=290),
-    Case("status query reports an end before the handler", ["collection"], query_failure(None, "no result"), 1,
-         sim="after=never;async-status=1", max_ms=3000),
+    # The status reports an end before the operation's: the flow's own GetResults is refused, with its code.
+    Case("status query reports an end before the operation's", ["collection"],
+         query_failure(E_ILLEGAL_METHOD_CALL, system_text(E_ILLEGAL_METHOD_CALL)), 1, sim="after=never;async-status=1",
+         max_ms=3000, trace=fetched_once(thread="main")),
     Case("the Store knows nothing of this app", ["products"],
          query_failure(NOT_KNOWN_TO_STORE, system_text(NOT_KNOWN_TO_STORE)), 1,
          sim="extended-error=0x803F6107;" + CATALOGUE),
     Case("no user signed in to the Store", ["collection"], query_failure(NO_USER, system_text(NO_USER)), 1,
          sim="extended-error=0x80070525;" + CATALOGUE),
+    Case("results out of memory", ["license"], general_failure("bad allocation"), 1, sim="results=E_OUTOFMEMORY"),
     # Standard failures keep the general failure line, usage errors the usage line.
     Case("license request out of memory", ["license"], general_failure("bad allocation"), 1,
          sim="request=E_OUTOFMEMORY"),
@@ -226,3 +248,20 @@ for command, fields in FIELDS.items():
         CASES.append(Case("%s fails reading %s" % (command, field), [command],
                           query_failure(E_ACCESSDENIED, field + " refused"), 1,
                           sim="%s;fail=%s:E_ACCESSDENIED;restricted=%s%%20refused" % (CATALOGUE, field, field)))
+
+# The operation reports its end before its handler runs: the flow fetches the
+# outcome itself, or whichever of handler and flow is first; the answer is the same.
+for when in ("now", "0"):
+    CASES += [
+        Case("license with the handler late, after=%s" % when, ["license"], licence(sku="9NBLGGH4R315/0010",
+             add_ons=[add_on("9NBLGGH4TNMP", "9NBLGGH4TNMP/0010", expires="2027-03-01T00:00:00Z", token="gold")]),
+             0, sim=HANDLER_LATE + "after=%s;" % when + CATALOGUE, trace=fetched_once()),
+        Case("products with the handler late, after=%s" % when, ["products"], product_list([COINS, GOLD]), 0,
+             sim=HANDLER_LATE + "after=%s;" % when + CATALOGUE, trace=fetched_once()),
+        Case("collection fails with the handler late, after=%s" % when, ["collection"],
+             query_failure(E_ACCESSDENIED, AWKWARD), 1,
+             sim=HANDLER_LATE + "after=%s;results=E_ACCESSDENIED;restricted=%s" % (when, AWKWARD_ENCODED),
+             trace=fetched_once()),
+        Case("license without a result, handler late, after=%s" % when, ["license"], query_failure(None, "no result"),
+             1, sim=HANDLER_LATE + "after=%s;results=null" % when, trace=fetched_once()),
+    ]
