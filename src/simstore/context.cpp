@@ -91,6 +91,7 @@ public:
     HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING store_id, UINT32 quantity, GUID tracking_id,
                                                                winabi::IConsumableOperation** operation) override {
         simulation_->log.record("ReportConsumableFulfillmentAsync", "context", [&](trace_line& line) {
+            line.text("via", "IStoreContext");
             line.text("storeId", text_of(store_id));
             line.number("quantity", quantity);
             line.text("trackingId", guid_text(tracking_id));
@@ -100,8 +101,10 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING store_id,
                                                                  winabi::IConsumableOperation** operation) override {
-        simulation_->log.record("GetConsumableBalanceRemainingAsync", "context",
-                                [&](trace_line& line) { line.text("storeId", text_of(store_id)); });
+        simulation_->log.record("GetConsumableBalanceRemainingAsync", "context", [&](trace_line& line) {
+            line.text("via", "IStoreContext");
+            line.text("storeId", text_of(store_id));
+        });
         return request_consumable(GUID{}, operation);
     }
 
