@@ -1,11 +1,12 @@
 """The "consume" and "balance" commands against the simulated Store, one table for both targets."""
 
 from case import NATIVE, Case, no_store_calls
-from lines import (NEW_GUID, Generated, balance_status, consume_status, crash, nothing, query_failure, system_text,
-                   usage)
+from lines import (NEW_GUID, Generated, balance_status, consume_status, crash, general_failure, nothing, query_failure,
+                   system_text, usage)
 
 E_FAIL = 0x80004005
 E_ACCESSDENIED = 0x80070005
+E_ILLEGAL_METHOD_CALL = 0x8000000E
 REGDB_E_CLASSNOTREG = 0x80040154
 INSUFFICIENT_QUANTITY = 0x803F6109  # what the Store says when the balance is too small
 
@@ -159,7 +160,24 @@ for name, sim, code, text in FAILURES:
     CASES.append(Case("consume: " + name, ["consume", "X", "1", GUID], query_failure(code, text, GUID), 1, sim=sim))
     CASES.append(Case("balance: " + name, ["balance", "X"], query_failure(code, text), 1, sim=sim))
 
+def results_fetched_once(trace, handles):
+    fetched = [record for record in trace if record["call"] == "GetResults"]
+    assert len(fetched) == 1, "GetResults called %d times" % len(fetched)
+
+
 CASES += [
+    # The operation reports its end before its handler runs: the answer is still the Store's.
+    Case("consume answer kept when the handler runs late", ["consume", "X", "1", GUID],
+         consume_status("network", 3, GUID), 0, sim="after=0;handler-delay=200;consumable=NetworkError;balance=3",
+         trace=results_fetched_once),
+    Case("consume: status query reports an end before the operation's", ["consume", "X", "1", GUID],
+         query_failure(E_ILLEGAL_METHOD_CALL, system_text(E_ILLEGAL_METHOD_CALL), GUID), 1,
+         sim="after=never;async-status=1", max_ms=3000),
+    # A shortage of memory is the general failure, as for every command.
+    Case("consume results out of memory", ["consume", "X", "1", GUID], general_failure("bad allocation"), 1,
+         sim="results=E_OUTOFMEMORY"),
+    Case("balance read out of memory", ["balance", "X"], general_failure("bad allocation"), 1,
+         sim="fail=ConsumableResult.BalanceRemaining:E_OUTOFMEMORY"),
     Case("consume failure carries a generated tracking ID", ["consume", "X", "1"], query_failure(None, "no result", NEW),
          1, sim="results=null", trace=reported("X", 1)),
     # Without a new GUID nothing was sent: there is no tracking ID to retry with.
