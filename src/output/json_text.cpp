@@ -1,29 +1,47 @@
 #include "json_text.h"
 
+#include <array>
 #include <cstdio>
 
+namespace {
+
+// The escape of each byte below 0x20, and of quote and backslash; empty for
+// the bytes that pass unchanged.
+constexpr std::array<std::string_view, 128> escapes = [] {
+    std::array<std::string_view, 128> table{};
+    constexpr std::string_view controls[32] = {
+        "\\u0000", "\\u0001", "\\u0002", "\\u0003", "\\u0004", "\\u0005", "\\u0006", "\\u0007",
+        "\\b",     "\\t",     "\\n",     "\\u000b", "\\f",     "\\r",     "\\u000e", "\\u000f",
+        "\\u0010", "\\u0011", "\\u0012", "\\u0013", "\\u0014", "\\u0015", "\\u0016", "\\u0017",
+        "\\u0018", "\\u0019", "\\u001a", "\\u001b", "\\u001c", "\\u001d", "\\u001e", "\\u001f"};
+    for (std::size_t byte = 0; byte < 32; ++byte) table[byte] = controls[byte];
+    table['"'] = "\\\"";
+    table['\\'] = "\\\\";
+    return table;
+}();
+
+// The bytes that need an escape.
+constexpr std::array<bool, 256> needs_escape = [] {
+    std::array<bool, 256> table{};
+    for (std::size_t byte = 0; byte < escapes.size(); ++byte) table[byte] = !escapes[byte].empty();
+    return table;
+}();
+
+} // namespace
+
 void append_json_string(std::string& line, std::string_view utf8) {
-    static constexpr char hex[] = "0123456789abcdef";
     line += '"';
-    for (const char c : utf8) {
-        switch (c) {
-        case '"': line += "\\\""; break;
-        case '\\': line += "\\\\"; break;
-        case '\n': line += "\\n"; break;
-        case '\r': line += "\\r"; break;
-        case '\t': line += "\\t"; break;
-        case '\b': line += "\\b"; break;
-        case '\f': line += "\\f"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                line += "\\u00";
-                line += hex[static_cast<unsigned char>(c) >> 4];
-                line += hex[static_cast<unsigned char>(c) & 0xF];
-            } else {
-                line += c;
-            }
-        }
+    // Runs of bytes that need no escape go over whole: descriptions are long.
+    const char* run = utf8.data();
+    const char* const end = utf8.data() + utf8.size();
+    for (const char* at = run; at != end; ++at) {
+        const auto byte = static_cast<unsigned char>(*at);
+        if (!needs_escape[byte]) continue;
+        line.append(run, static_cast<std::size_t>(at - run));
+        line += escapes[byte];
+        run = at + 1;
     }
+    line.append(run, static_cast<std::size_t>(end - run));
     line += '"';
 }
 

@@ -1,15 +1,21 @@
 #include "catalogue.h"
 
-#include <cstdio>
+#include <charconv>
+#include <string_view>
 
 namespace simstore {
 namespace {
 
-// Numbers widened to UTF-16; the IDs are ASCII.
-wide_string numbered(const char* format, std::size_t number) {
-    char text[64];
-    const int length = std::snprintf(text, sizeof text, format, static_cast<unsigned long long>(number));
-    return wide_string(text, text + (length > 0 ? length : 0));
+// `prefix` and the number, zero-padded to `width` digits, and `suffix`; ASCII.
+wide_string numbered(std::string_view prefix, std::size_t number, int width = 0, std::string_view suffix = {}) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    const auto count = static_cast<int>(end - digits);
+    wide_string text(prefix.begin(), prefix.end());
+    if (count < width) text.append(static_cast<std::size_t>(width - count), WCHAR{'0'});
+    text.append(digits, end);
+    text.append(suffix.begin(), suffix.end());
+    return text;
 }
 
 constexpr std::int64_t ticks_per_day = 864'000'000'000;
@@ -25,9 +31,9 @@ add_on_settings add_on_at(const scenario& settings, std::size_t index) {
     if (index < settings.add_ons.size()) return settings.add_ons[index];
     const std::size_t number = settings.generated.add_ons - (index - settings.add_ons.size());
     add_on_settings add_on;
-    add_on.sku = numbered("9Q%010llu/0010", number);
+    add_on.sku = numbered("9Q", number, 10, "/0010");
     add_on.expires = new_year_2027 + static_cast<std::int64_t>(number) * ticks_per_day;
-    add_on.offer_token = numbered("token-%llu", number);
+    add_on.offer_token = numbered("token-", number);
     return add_on;
 }
 
@@ -40,9 +46,9 @@ product_settings product_at(const scenario& settings, std::size_t index) {
     const std::size_t number = settings.generated.products - (index - settings.products.size());
     static constexpr const WCHAR* kinds[] = {WIDE("Durable"), WIDE("Consumable"), WIDE("UnmanagedConsumable")};
     product_settings product;
-    product.store_id = numbered("9P%010llu", number);
+    product.store_id = numbered("9P", number, 10);
     product.kind = kinds[number % 3];
-    product.title = numbered("Generated product %llu", number);
+    product.title = numbered("Generated product ", number);
     product.description = settings.generated.description;
     product.price->formatted = WIDE("$1.99");
     product.price->base = WIDE("$2.99");
@@ -50,13 +56,17 @@ product_settings product_at(const scenario& settings, std::size_t index) {
     product.price->on_sale = number % 2 == 0;
     product.price->sale_ends = new_year_2027 + static_cast<std::int64_t>(number) * ticks_per_day;
     product.in_collection = number % 3 == 0;
-    product.offer_token = numbered("token-%llu", number);
+    product.offer_token = numbered("token-", number);
     return product;
 }
 
 wide_string generated_description(std::size_t length) {
-    // Ends with a lone high surrogate, as a broken platform string might.
-    wide_string pattern = WIDE("Line \"one\" of C:\\Store\r\n\tCaf\u00e9 \u20ac \u65e5\u672c\b\f\x01\n");
+    // Prose with a paragraph's worth of escapes, ending with a lone high
+    // surrogate, as a broken platform string might.
+    wide_string pattern = WIDE("Unlocks the gold level: twelve new maps, the original soundtrack and the caf\u00e9 "
+                               "scene (\u20ac 1,99 in the euro zone, \u65e5\u672c\u8a9e included) for every "
+                               "player on this device, offline too. ");
+    pattern += WIDE("Say \"gold\" at C:\\Store\r\n\tthen\b\f\x01 done\n");
     pattern += static_cast<WCHAR>(0xD800);
     wide_string text;
     text.reserve(length);

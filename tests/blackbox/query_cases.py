@@ -48,7 +48,10 @@ def sale_end_not_read(trace, handles):
 
 # The generated catalogues, computed here apart from the simulated Store's code.
 def generated_description(length):
-    pattern = 'Line "one" of C:\\Store\r\n\tCaf\u00e9 \u20ac \u65e5\u672c\b\f\x01\n'.encode("utf-16-le") + b"\x00\xd8"
+    pattern = ("Unlocks the gold level: twelve new maps, the original soundtrack and the caf\u00e9 "
+               "scene (\u20ac 1,99 in the euro zone, \u65e5\u672c\u8a9e included) for every "
+               "player on this device, offline too. "
+               'Say "gold" at C:\\Store\r\n\tthen\b\f\x01 done\n').encode("utf-16-le") + b"\x00\xd8"
     units = (pattern * (length // (len(pattern) // 2) + 1))[:2 * length]
     return units.decode("utf-16-le", errors="replace")  # a lone surrogate becomes U+FFFD
 

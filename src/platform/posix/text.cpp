@@ -132,6 +132,21 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR text, int length, c
     int needed = 0;
     char* out = output;
     for (int i = 0; i < length; ++i) {
+        // Most text is ASCII: a run of it is one byte per unit, copied in one go.
+        int run = i;
+        while (run < length && text[run] < 0x80) ++run;
+        if (run > i) {
+            if (output_size) {
+                if (run - i > output_size - needed) {
+                    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+                    return 0;
+                }
+                for (int k = i; k < run; ++k) *out++ = static_cast<char>(text[k]);
+            }
+            needed += run - i;
+            i = run;
+            if (i == length) break;
+        }
         char32_t c = text[i];
         if (is_high(text[i]) && i + 1 < length && is_low(text[i + 1])) {
             c = 0x10000 + ((char32_t(text[i]) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
