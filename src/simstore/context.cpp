@@ -139,11 +139,11 @@ public:
 private:
     HRESULT request_consumable(const GUID& tracking_id, winabi::IConsumableOperation** operation) {
         *operation = nullptr;
+        const auto make = [simulation = simulation_, tracking_id](winabi::IStoreConsumableResult** result) {
+            return create_consumable_result(simulation, tracking_id, result);
+        };
         try {
-            return request(operation, result_maker<winabi::IStoreConsumableResult>(
-                                          [simulation = simulation_, tracking_id](winabi::IStoreConsumableResult** result) {
-                                              return create_consumable_result(simulation, tracking_id, result);
-                                          }));
+            return request(operation, result_maker<winabi::IStoreConsumableResult>(make));
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
