@@ -1,6 +1,5 @@
 #include "date_time_text.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -42,11 +41,18 @@ std::optional<std::string> rfc3339_of_ticks(std::int64_t ticks) {
     const std::int64_t second_of_day = seconds - floor_div(seconds, seconds_per_day) * seconds_per_day;
     const civil_date date = civil_from_days(days);
     if (date.year < 1 || date.year >= 9999) return std::nullopt;
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", static_cast<int>(date.year), date.month,
-                  date.day, static_cast<int>(second_of_day / 3600), static_cast<int>(second_of_day / 60 % 60),
-                  static_cast<int>(second_of_day % 60));
-    return std::string(text);
+    // Written digit by digit: a licence with many add-ons has many dates.
+    std::string text = "0000-00-00T00:00:00Z";
+    const auto put = [&](std::size_t end, std::int64_t value, int digits) {
+        for (int i = 0; i < digits; ++i, value /= 10) text[end - i] = static_cast<char>('0' + value % 10);
+    };
+    put(3, date.year, 4);
+    put(6, date.month, 2);
+    put(9, date.day, 2);
+    put(12, second_of_day / 3600, 2);
+    put(15, second_of_day / 60 % 60, 2);
+    put(18, second_of_day % 60, 2);
+    return text;
 }
 
 std::int64_t whole_seconds_of_ticks(std::int64_t ticks) { return ticks <= 0 ? 0 : ticks / ticks_per_second; }
