@@ -45,8 +45,8 @@ export type ReviewResult = ReviewStatusResult | FailureResult;
 export type WindowHandle = number | bigint | Uint8Array;
 
 export interface BridgeOptions {
-  /** Path of store-bridge.exe (store-bridge on Linux and macOS). */
-  executable: string;
+  /** Path of store-bridge.exe (store-bridge on Linux and macOS). Default: exePath(). */
+  executable?: string;
   /** Kill the run and reject with kind "timed-out" after this long (above 0). No limit when absent. */
   timeoutMs?: number;
   /** Aborting kills the run at once and rejects with kind "aborted"; an aborted signal starts nothing. */
@@ -78,8 +78,16 @@ export class StoreBridgeError extends Error {
   readonly cause?: unknown;
 }
 
-export function buy(storeId: string, options: BridgeOptions): Promise<PurchaseResult>;
-export function review(options: ReviewOptions): Promise<ReviewResult>;
+export function buy(storeId: string, options?: BridgeOptions): Promise<PurchaseResult>;
+export function review(options?: ReviewOptions): Promise<ReviewResult>;
+
+/**
+ * The store-bridge program for this process: in a packaged Electron app the one beside the app (extraFiles) or under
+ * process.resourcesPath (extraResource), else the one this package carries for the platform (Windows x64 and Arm64:
+ * the x64 exe; Linux x64: the portable build), a path inside app.asar mapped to app.asar.unpacked. Throws when there is
+ * none, naming every place it looked.
+ */
+export function exePath(): string;
 
 /**
  * The result a command's stdout and exit code stand for; throws a StoreBridgeError of kind "usage" or "bad-line".

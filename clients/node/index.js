@@ -4,13 +4,24 @@
 // typed result. Failure lines are results (status "error", exitCode 1); only a
 // run without a usable line rejects, with a StoreBridgeError.
 const { StoreBridgeError } = require('./lib/errors');
+const { exePath } = require('./lib/exe-path');
 const { readResultLine } = require('./lib/result-line');
 const { runBridge } = require('./lib/run');
 const { windowArgument } = require('./lib/window-handle');
 
+// The program this package carries or the app ships (lib/exe-path.js); a host
+// that has none for this platform hears it the way it hears a missing file.
+function defaultExecutable() {
+  try {
+    return exePath();
+  } catch (cause) {
+    throw new StoreBridgeError('not-started', cause.message, { cause });
+  }
+}
+
 // The one way every command runs: the command word, its arguments, the caller's options.
 async function run(command, args, options) {
-  const { executable, env, timeoutMs, signal } = options ?? {};
+  const { executable = defaultExecutable(), env, timeoutMs, signal } = options ?? {};
   if (typeof executable !== 'string' || executable === '') {
     throw new TypeError('options.executable must name the store-bridge executable');
   }
@@ -32,4 +43,4 @@ async function review(options) {
   return run('review', handle === undefined ? [] : [handle], options);
 }
 
-module.exports = { buy, review, readResultLine, StoreBridgeError };
+module.exports = { buy, review, readResultLine, exePath, StoreBridgeError };

@@ -4,6 +4,7 @@
 #include "../store/purchase_flow.h"
 #include "../store/query_flows.h"
 #include "../store/review_flow.h"
+#include "version_flow.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ constexpr command commands[] = {
     {WIDE("collection"), 0, run_collection_flow},
     {WIDE("consume"), 2, run_consume_flow},
     {WIDE("balance"), 1, run_balance_flow},
+    {WIDE("version"), 0, run_version_flow},
 };
 
 } // namespace

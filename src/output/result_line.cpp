@@ -59,3 +59,9 @@ result_line owner_closed_line() { return line(1, {R"({"status":"error","updated"
 result_line review_failure_line(std::string_view text) {
     return line(1, {R"({"status":"error","updated":false,"error":")", escape_result_text(text), R"("})"});
 }
+
+result_line version_line(std::string_view version, const std::optional<std::string>& package) {
+    const std::string package_value = package ? '"' + escape_result_text(*package) + '"' : "null";
+    return line(0, {R"({"status":"ok","version":")", escape_result_text(version), R"(","package":)", package_value,
+                    R"(,"error":null})"});
+}

@@ -3,6 +3,7 @@
 // written once, by the entry point (standard_output.h).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,3 +33,5 @@ result_line review_status_line(std::string_view status, bool updated);
 result_line no_operation_line();
 result_line owner_closed_line();
 result_line review_failure_line(std::string_view text);
+// package: the package full name in UTF-8, none for a process without package identity.
+result_line version_line(std::string_view version, const std::optional<std::string>& package);

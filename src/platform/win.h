@@ -20,6 +20,13 @@
 // mingw-w64 declares no roerrorapi.h; combase exports the function all the same.
 extern "C" BOOL WINAPI RoOriginateLanguageException(HRESULT error, HSTRING message, IUnknown* languageException);
 #endif
+#if __has_include(<appmodel.h>)
+#include <appmodel.h>
+#else
+// mingw-w64 declares no appmodel.h; kernel32 exports the function all the same.
+extern "C" LONG WINAPI GetCurrentPackageFullName(UINT32* packageFullNameLength, PWSTR packageFullName);
+#define PACKAGE_FULL_NAME_MAX_LENGTH 127
+#endif
 // Windows Runtime error codes that older SDKs (mingw-w64 among them) lack.
 #ifndef E_BOUNDS
 #define E_BOUNDS _HRESULT_TYPEDEF_(0x8000000BL)

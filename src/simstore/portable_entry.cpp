@@ -32,6 +32,7 @@ simulated_platform platform_of(const simstore::parsed_scenario& parsed) {
     platform.anchor_fails = settings->anchor_fails;
     platform.event_fails = settings->event_fails;
     platform.wait_fails = settings->wait_fails;
+    platform.package = settings->package;
     for (const simstore::declared_window& window : settings->windows)
         platform.windows.push_back({window.handle, window.rect, window.closes_after_start});
     return platform;

@@ -144,6 +144,7 @@ struct scenario {
     bool event_fails = false;
     bool wait_fails = false;
     std::vector<declared_window> windows;
+    std::optional<wide_string> package; // the package identity the process runs under
 };
 
 // Why a scenario text was refused; the message names the offending item.

@@ -256,6 +256,11 @@ const key_rule rules[] = {
          s.wait_fails = true;
          return true;
      }},
+    {"package", "a package full name (percent-encoded text, not empty)",
+     [](std::string_view v, scenario& s) {
+         s.package = read_text(v);
+         return s.package.has_value() && !s.package->empty();
+     }},
     {"crash", "worker, main, throw, release, twice or abort",
      [](std::string_view v, scenario& s) {
          constexpr std::pair<std::string_view, crash_kind> kinds[] = {

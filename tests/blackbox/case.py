@@ -49,5 +49,5 @@ class Case:
 
 
 def no_store_calls(trace, handles):
-    """A trace check: the run never reached the Store."""
+    """A case's trace check: the run never reached the Store."""
     assert not trace, "the Store was called: %s" % [record.get("call") for record in trace]

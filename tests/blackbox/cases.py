@@ -1,5 +1,5 @@
 """The black-box cases, one table for both targets: the command line here, the
-flows and crash containment in their own modules.
+flows, the version command and crash containment in their own modules.
 
 A case is Case(name, args, expected stdout, exit code, ...options): see case.py
 for the options and lines.py for the result lines and system_text(code).
@@ -9,6 +9,7 @@ import consumable_cases
 import crash_cases
 import flow_cases
 import query_cases
+import version_cases
 from case import NATIVE, Case, no_store_calls
 from lines import nothing, usage
 
@@ -18,7 +19,7 @@ def usage_case(name, args, **options):
 
 
 COMMAND_LINE_CASES = [
-    # Anything but exactly "buy <id>" or "review [<handle>]" is refused before
+    # Anything but exactly "buy <id>", "review [<handle>]" or "version" is refused before
     # the Store is touched.
     usage_case("no arguments", []),
     usage_case("buy without argument", ["buy"]),
@@ -27,6 +28,7 @@ COMMAND_LINE_CASES = [
     usage_case("review in mixed case with handle", ["Review", "123"]),
     usage_case("buy with trailing blank", ["buy ", "9NBLGGH4R315"]),
     usage_case("review with leading blank", [" review"]),
+    usage_case("version in capitals", ["VERSION"]),
     usage_case("unknown word without argument", ["sell"]),
     usage_case("unknown word with argument", ["sell", "9NBLGGH4R315"]),
     usage_case("empty word", ["", "9NBLGGH4R315"]),
@@ -40,4 +42,5 @@ COMMAND_LINE_CASES = [
     Case("usage with standard output closed", ["sell"], nothing(), 2, stdout_closed=True),
 ]
 
-CASES = COMMAND_LINE_CASES + flow_cases.CASES + query_cases.CASES + consumable_cases.CASES + crash_cases.CASES
+CASES = (COMMAND_LINE_CASES + flow_cases.CASES + query_cases.CASES + consumable_cases.CASES + version_cases.CASES
+         + crash_cases.CASES)

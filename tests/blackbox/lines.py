@@ -18,6 +18,11 @@ class SystemText:
     fallback: bytes = b""
 
 
+@dataclass(frozen=True)
+class ProjectVersion:
+    pass
+
+
 def system_text(code, fallback=""):
     """The system's text for an HRESULT, as the target's system-text program reports it;
     the fallback where that system has no text for it."""
@@ -106,6 +111,8 @@ class Line:
 
 
 def _text_bytes(text, target) -> bytes:
+    if isinstance(text, ProjectVersion):
+        return target.project_version().encode("ascii")
     if isinstance(text, SystemText):
         return target.system_text(text.code) or text.fallback
     if isinstance(text, str):
@@ -144,6 +151,13 @@ def no_operation():
 
 def owner_closed():
     return Line(b'{"status":"error","updated":false,"error":"owner closed"}')
+
+
+def version(package=None):
+    """The version line: the version CMake configured the build with, and the package full name or null."""
+    package_pieces = (b"null",) if package is None else (b'"', Escaped(package), b'"')
+    return Line(b'{"status":"ok","version":"', Escaped(ProjectVersion()), b'","package":', *package_pieces,
+                b',"error":null}')
 
 
 def crash():

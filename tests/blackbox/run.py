@@ -65,6 +65,14 @@ class NativeTarget:
     def open_owner(self, owner):
         return DeclaredOwner(owner)
 
+    def project_version(self) -> str:
+        """The version CMake configured this build with: the one the program must report."""
+        cache = (self.program.parent / "CMakeCache.txt").read_text(encoding="utf-8")
+        for line in cache.splitlines():
+            if line.startswith("CMAKE_PROJECT_VERSION:"):
+                return line.split("=", 1)[1]
+        raise CaseFailure("no CMAKE_PROJECT_VERSION in the build's CMakeCache.txt")
+
 
 class WindowsTarget(NativeTarget):
     name = WINDOWS

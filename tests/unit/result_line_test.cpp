@@ -103,6 +103,9 @@ TEST(result_lines, every_shape_is_exact_with_its_exit_code) {
         {no_operation_line(), R"({"status":"error","updated":false,"error":"no operation"})", 1},
         {owner_closed_line(), R"({"status":"error","updated":false,"error":"owner closed"})", 1},
         {review_failure_line("no result"), R"({"status":"error","updated":false,"error":"no result"})", 1},
+        {version_line("0.2.0", std::nullopt), R"({"status":"ok","version":"0.2.0","package":null,"error":null})", 0},
+        {version_line("1.0.0-rc1", text),
+         R"({"status":"ok","version":"1.0.0-rc1","package":"a \"quoted\" \\ text  with\u0009tab","error":null})", 0},
     };
     for (const auto& s : shapes) {
         EXPECT_EQ(s.made.text, s.line);

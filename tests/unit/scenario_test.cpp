@@ -35,7 +35,7 @@ std::string describe(const scenario& s) {
         << " reported " << (s.error.reported ? *s.error.reported : 0) << " details " << s.error.details << std::dec
         << " crash " << static_cast<int>(s.crash) << std::hex << " apartment " << s.apartment << " anchor_fails "
         << s.anchor_fails << " event_fails " << s.event_fails << " guid " << s.guid << std::dec << " consumable "
-        << s.consumable << " balance " << s.balance;
+        << s.consumable << " balance " << s.balance << " package " << text_of(s.package);
     for (const posted_message& post : s.posts) out << " post " << post.quit << '@' << post.after_request.count();
     for (const declared_window& window : s.windows) {
         out << " window " << reinterpret_cast<std::uintptr_t>(window.handle);
@@ -122,6 +122,9 @@ const good_case good_cases[] = {
     {"balance=4294967295", [](scenario& s) { s.balance = 4294967295u; }},
     {"anchor=fail", [](scenario& s) { s.anchor_fails = true; }},
     {"event=fail", [](scenario& s) { s.event_fails = true; }},
+    {"package=Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe",
+     [](scenario& s) { s.package = WIDE("Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe"); }},
+    {"package=a;package=b%3Bc", [](scenario& s) { s.package = WIDE("b;c"); }},
     {"crash=worker", [](scenario& s) { s.crash = crash_kind::worker; }},
     {"crash=main", [](scenario& s) { s.crash = crash_kind::main; }},
     {"crash=throw", [](scenario& s) { s.crash = crash_kind::language_exception; }},
@@ -259,6 +262,8 @@ const bad_case bad_cases[] = {
     {"apartment=none", "apartment=none", hresult},
     {"anchor=ok", "anchor=ok", "expected fail"},
     {"event=1", "event=1", "expected fail"},
+    {"package=", "package=", "expected a package full name (percent-encoded text, not empty)"},
+    {"package=%zz", "package=%zz", "expected a package full name (percent-encoded text, not empty)"},
     {"crash=segv", "crash=segv", "expected worker, main, throw, release, twice or abort"},
 };
 

@@ -121,7 +121,7 @@ test('wrong arguments are refused before anything starts', async () => {
   const { launcher, runs } = pendingRun(scratch, 'refused');
   const cases = [
     [() => buy(42, { executable: launcher }), TypeError],
-    [() => buy('X', {}), TypeError],
+    [() => buy('X', { executable: '' }), TypeError],
     [() => review({ executable: launcher, window: -1 }), RangeError],
     [() => review({ executable: launcher, timeoutMs: 0 }), RangeError],
     [() => buy('X', { executable: launcher, timeoutMs: -1 }), RangeError],
@@ -132,6 +132,14 @@ test('wrong arguments are refused before anything starts', async () => {
   ];
   for (const [call, type] of cases) await assert.rejects(call(), type, String(call));
   assert.equal(runs(), 0);
+});
+
+test('without a path the bundled program runs; a source checkout carries none and starts nothing', async () => {
+  // Packed, bin/ holds the programs (scripts/package; the packaging suite buys through them).
+  for (const call of [() => buy('X'), () => review(), () => buy('X', {})]) {
+    await assert.rejects(call(), (error) => error instanceof StoreBridgeError && error.kind === 'not-started' &&
+      /no store-bridge program for .*options\.executable/.test(error.message) && error.cause instanceof Error);
+  }
 });
 
 test('aborting mid-dialog kills the bridge at once and rejects as aborted', { timeout: 10000 }, async () => {

@@ -1,10 +1,18 @@
 // A host's code as the TypeScript compiler must see it: clients/test compiles this file with `tsc --strict --noEmit`.
 // Each @ts-expect-error marks a misuse the declarations must catch; one that catches nothing fails the compile.
 import {
-  buy, review, readResultLine, StoreBridgeError, PurchaseResult, PurchaseStatus, ReviewResult, ReviewStatus,
+  buy, review, readResultLine, exePath, StoreBridgeError, PurchaseResult, PurchaseStatus, ReviewResult, ReviewStatus,
 } from '..';
 
 const executable = 'store-bridge.exe';
+
+// The program that came with the package, or the one shipped beside the app.
+async function withBundledProgram(): Promise<string> {
+  const program: string = exePath();
+  const bought = await buy('9NBLGGH4R315');
+  const reviewed = await review();
+  return `${program}: ${bought.status} ${reviewed.status}`;
+}
 
 async function purchaseWords(storeId: string, signal: AbortSignal): Promise<string> {
   const result = await buy(storeId, { executable, timeoutMs: 600_000, signal });
@@ -47,8 +55,8 @@ function misuses(purchase: PurchaseResult, reviewed: ReviewResult): void {
   purchase.exitCode = 1;
   // @ts-expect-error the Store ID is a string
   buy(42, { executable });
-  // @ts-expect-error the executable is required
-  buy('9NBLGGH4R315', {});
+  // @ts-expect-error the executable is a path
+  buy('9NBLGGH4R315', { executable: 42 });
   // @ts-expect-error a window handle is no string
   review({ executable, window: '4242' });
   // @ts-expect-error buy takes no window

@@ -1,7 +1,10 @@
 """Host side of store-bridge: start it, read its one result line, return a typed result.
 
-    result = store_bridge.buy("9NBLGGH4R315", executable=path)
-    result = store_bridge.review(executable=path, window=hwnd, timeout=600)
+    result = store_bridge.buy("9NBLGGH4R315")
+    result = store_bridge.review(window=hwnd, timeout=600, executable=path)
+
+Without executable=, the calls start the program inside the installed wheel
+(exe_path()).
 
 Every documented line is a result, failure lines included (a Failure: status
 "error", exit_code 1, error holding the bridge's text). A run that gives no
@@ -15,11 +18,12 @@ from typing import List, Literal, Mapping, Optional, TypeVar, overload
 
 from ._invocation import NO_WINDOW, PathLike, finish, invocation, store_id_argument, window_argument
 from ._lines import BUY, COMMANDS, REVIEW, Command, read_line
+from .bundled_program import exe_path
 from .errors import BadLine, NoLine, NotStarted, StoreBridgeError, TimedOut, UsageError
 from .results import (Failure, PurchaseResult, PurchaseStatus, PurchaseStatusResult, RawLine, Result, ReviewResult,
                       ReviewStatus, ReviewStatusResult)
 
-__all__ = ["buy", "review", "read_result_line",
+__all__ = ["buy", "review", "read_result_line", "exe_path",
            "Result", "PurchaseResult", "ReviewResult", "PurchaseStatusResult", "ReviewStatusResult", "Failure",
            "PurchaseStatus", "ReviewStatus", "RawLine",
            "StoreBridgeError", "NotStarted", "TimedOut", "NoLine", "BadLine", "UsageError"]
@@ -27,19 +31,19 @@ __all__ = ["buy", "review", "read_result_line",
 R = TypeVar("R")
 
 
-def buy(store_id: str, *, executable: PathLike, timeout: Optional[float] = None,
+def buy(store_id: str, *, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
         env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
     """Shows the purchase dialog for the product with this Store ID."""
     return _run(BUY, store_id_argument(store_id), executable, timeout, env)
 
 
-def review(*, executable: PathLike, window: Optional[int] = None, timeout: Optional[float] = None,
+def review(*, executable: Optional[PathLike] = None, window: Optional[int] = None, timeout: Optional[float] = None,
            env: Optional[Mapping[str, str]] = None) -> ReviewResult:
     """Shows the rate-and-review dialog, centred over the host's window (an HWND as int) when given."""
     return _run(REVIEW, window_argument(window), executable, timeout, env)
 
 
-def _run(command: Command[R], arguments: List[str], executable: PathLike, timeout: Optional[float],
+def _run(command: Command[R], arguments: List[str], executable: Optional[PathLike], timeout: Optional[float],
          env: Optional[Mapping[str, str]]) -> R:
     run = invocation(command, arguments, executable, timeout, env)
     try:

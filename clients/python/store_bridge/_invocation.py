@@ -8,6 +8,7 @@ from dataclasses import dataclass
 from typing import Dict, List, Mapping, Optional, SupportsIndex, TypeVar, Union
 
 from ._lines import Command, read_line
+from .bundled_program import exe_path
 from .errors import NoLine, NotStarted, TimedOut
 
 MAX_HANDLE = 2 ** 64 - 1
@@ -33,12 +34,18 @@ class Invocation:
         return TimedOut("store-bridge gave no result within %s s and was killed" % self.timeout, output=output)
 
 
-def invocation(command: Command[object], arguments: List[str], executable: PathLike, timeout: Optional[float],
-               env: Optional[Mapping[str, str]]) -> Invocation:
-    """Checks what the host passed before anything starts."""
+def invocation(command: Command[object], arguments: List[str], executable: Optional[PathLike],
+               timeout: Optional[float], env: Optional[Mapping[str, str]]) -> Invocation:
+    """Checks what the host passed before anything starts; no executable: the one this installation carries."""
     environment = dict(os.environ)
     environment.update(env or {})
-    return Invocation([os.fspath(executable), command.word, *arguments], environment, _seconds(timeout))
+    seconds = _seconds(timeout)
+    if executable is None:
+        try:
+            executable = exe_path()
+        except FileNotFoundError as error:
+            raise NotStarted(str(error)) from error
+    return Invocation([os.fspath(executable), command.word, *arguments], environment, seconds)
 
 
 # The checks take any object: callers without a type checker pass anything.

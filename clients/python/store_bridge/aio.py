@@ -1,6 +1,6 @@
 """The calls of store_bridge for asyncio, on asyncio.create_subprocess_exec.
 
-    result = await store_bridge.aio.buy("9NBLGGH4R315", executable=path, timeout=600)
+    result = await store_bridge.aio.buy("9NBLGGH4R315", timeout=600)
 
 Cancelling the task kills the bridge and waits for it to end, and so does the
 time-out: nothing outlives the call. The results and errors are store_bridge's.
@@ -19,20 +19,20 @@ __all__ = ["buy", "review"]
 R = TypeVar("R")
 
 
-async def buy(store_id: str, *, executable: PathLike, timeout: Optional[float] = None,
+async def buy(store_id: str, *, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
               env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
     """Shows the purchase dialog for the product with this Store ID."""
     return await _run(BUY, store_id_argument(store_id), executable, timeout, env)
 
 
-async def review(*, executable: PathLike, window: Optional[int] = None, timeout: Optional[float] = None,
-                 env: Optional[Mapping[str, str]] = None) -> ReviewResult:
+async def review(*, executable: Optional[PathLike] = None, window: Optional[int] = None,
+                 timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> ReviewResult:
     """Shows the rate-and-review dialog, centred over the host's window (an HWND as int) when given."""
     return await _run(REVIEW, window_argument(window), executable, timeout, env)
 
 
-async def _run(command: Command[R], arguments: List[str], executable: PathLike, timeout: Optional[float],
-               env: Optional[Mapping[str, str]]) -> R:
+async def _run(command: Command[R], arguments: List[str], executable: Optional[PathLike],
+               timeout: Optional[float], env: Optional[Mapping[str, str]]) -> R:
     run = invocation(command, arguments, executable, timeout, env)
     try:
         process = await asyncio.create_subprocess_exec(

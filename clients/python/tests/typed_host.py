@@ -4,6 +4,7 @@ Each `type: ignore[...]` marks a misuse the checker must catch: under --strict a
 ignore that catches nothing is itself an error, so none of these can pass silently.
 """
 
+from pathlib import Path
 from typing import Literal, Optional
 
 import store_bridge
@@ -37,10 +38,17 @@ def misuses(purchase: PurchaseResult, review: ReviewResult) -> None:
     purchase.updated  # type: ignore[union-attr]
     store_bridge.buy(42, executable="store-bridge.exe")  # type: ignore[arg-type]
     store_bridge.review(executable="store-bridge.exe", window="4242")  # type: ignore[arg-type]
-    store_bridge.buy("9NBLGGH4R315")  # type: ignore[call-arg]
+    store_bridge.buy("9NBLGGH4R315", executable=42)  # type: ignore[arg-type]
+
+
+def with_bundled_program() -> Path:
+    bought: PurchaseResult = store_bridge.buy("9NBLGGH4R315")
+    reviewed: ReviewResult = store_bridge.review(window=4242)
+    return store_bridge.exe_path()
 
 
 async def calls() -> None:
+    from_wheel: PurchaseResult = await store_bridge.aio.buy("9NBLGGH4R315")
     bought: PurchaseResult = await store_bridge.aio.buy("9NBLGGH4R315", executable="store-bridge.exe", timeout=600)
     reviewed: ReviewResult = await store_bridge.aio.review(executable="store-bridge.exe", window=4242)
     read: PurchaseResult = store_bridge.read_result_line("buy", b'{"status":"purchased","error":null}', 0)

@@ -30,6 +30,7 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, const char* text, int lengt
 
 // Threads, last error, process
 DWORD GetCurrentThreadId();
+LONG GetCurrentPackageFullName(UINT32* length, LPWSTR name); // the scenario's package, if it names one
 DWORD GetLastError();
 void SetLastError(DWORD error);
 [[noreturn]] void ExitProcess(UINT exit_code);

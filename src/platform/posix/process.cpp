@@ -1,5 +1,6 @@
-// Thread identity, the thread's last error, standard output, and ending the process.
+// Thread identity, the thread's last error, package identity, standard output, and ending the process.
 #include "../win.h"
+#include "simulation.h"
 
 #include <atomic>
 #include <cerrno>
@@ -25,6 +26,20 @@ DWORD GetCurrentThreadId() {
 DWORD GetLastError() { return last_error; }
 
 void SetLastError(DWORD error) { last_error = error; }
+
+LONG GetCurrentPackageFullName(UINT32* length, LPWSTR name) {
+    const auto& package = platform_scenario().package;
+    if (!package) return APPMODEL_ERROR_NO_PACKAGE;
+    const auto needed = static_cast<UINT32>(package->size() + 1);
+    if (*length < needed || !name) {
+        *length = needed;
+        return static_cast<LONG>(ERROR_INSUFFICIENT_BUFFER);
+    }
+    package->copy(name, package->size());
+    name[package->size()] = 0;
+    *length = needed;
+    return static_cast<LONG>(ERROR_SUCCESS);
+}
 
 // Like Windows, no exit processing of the runtime: buffered output is not flushed.
 void ExitProcess(UINT exit_code) { _exit(static_cast<int>(exit_code)); }

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 #include <vector>
 
 struct simulated_window {
@@ -23,6 +24,7 @@ struct simulated_platform {
     bool event_fails = false;  // CreateEventW gives no event
     bool wait_fails = false;   // MsgWaitForMultipleObjects fails
     std::vector<simulated_window> windows;
+    std::optional<std::basic_string<WCHAR>> package; // the package full name; none: no package identity
 };
 
 // Read once from the scenario; a scenario that does not parse asks for nothing here.

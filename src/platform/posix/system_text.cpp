@@ -24,6 +24,7 @@ constexpr system_text texts[] = {
     {0x80070008, u"Not enough memory resources are available to process this command.\r\n"},
     {0x8007000E, u"Not enough memory resources are available to complete this operation.\r\n"},
     {0x80070057, u"The parameter is incorrect.\r\n"},
+    {0x8007007A, u"The data area passed to a system call is too small.\r\n"},
     {0x800700A4, u"No more threads can be created in the system.\r\n"},
     {0x800704C7, u"The operation was canceled by the user.\r\n"},
     {0x8000000B, u"The operation attempted to access data outside the valid range\r\n"},

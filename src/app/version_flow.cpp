@@ -1,0 +1,27 @@
+#include "version_flow.h"
+
+#include "store_bridge_version.h"
+#include "../output/error_text.h"
+#include "../output/result_line.h"
+
+#include <optional>
+
+namespace {
+
+// Every Store call acts for the caller's package, so this is the first thing to
+// look at when the Store refuses to act. None without package identity.
+std::optional<std::string> current_package_full_name() {
+    WCHAR name[PACKAGE_FULL_NAME_MAX_LENGTH + 1];
+    UINT32 length = PACKAGE_FULL_NAME_MAX_LENGTH + 1;
+    const LONG error = GetCurrentPackageFullName(&length, name);
+    if (error == APPMODEL_ERROR_NO_PACKAGE) return std::nullopt;
+    check_hresult(HRESULT_FROM_WIN32(static_cast<DWORD>(error)));
+    // The length counts the terminating null.
+    return to_utf8(wide_view(name, length > 0 ? length - 1 : 0));
+}
+
+} // namespace
+
+result_line run_version_flow(std::span<const wide_string>) {
+    return version_line(STORE_BRIDGE_VERSION_TEXT, current_package_full_name());
+}
