@@ -11,12 +11,12 @@ namespace {
 constexpr command commands[] = {
     {WIDE("buy"), 1, run_purchase_flow},
     {WIDE("review"), 0, run_review_flow},
+    {WIDE("version"), 0, run_version_flow},
     {WIDE("license"), 0, run_license_flow},
     {WIDE("products"), 0, run_products_flow},
     {WIDE("collection"), 0, run_collection_flow},
     {WIDE("consume"), 2, run_consume_flow},
     {WIDE("balance"), 1, run_balance_flow},
-    {WIDE("version"), 0, run_version_flow},
 };
 
 } // namespace
