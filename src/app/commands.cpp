@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "../store/consumable_flows.h"
 #include "../store/purchase_flow.h"
 #include "../store/query_flows.h"
 #include "../store/review_flow.h"
@@ -14,6 +15,8 @@ constexpr command commands[] = {
     {WIDE("license"), 0, run_license_flow},
     {WIDE("products"), 0, run_products_flow},
     {WIDE("collection"), 0, run_collection_flow},
+    {WIDE("consume"), 2, run_consume_flow},
+    {WIDE("balance"), 1, run_balance_flow},
 };
 
 } // namespace

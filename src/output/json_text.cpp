@@ -1,6 +1,7 @@
 #include "json_text.h"
 
 #include <array>
+#include <cstdio>
 
 namespace {
 
@@ -42,4 +43,14 @@ void append_json_string(std::string& line, std::string_view utf8) {
     }
     line.append(run, static_cast<std::size_t>(end - run));
     line += '"';
+}
+
+void append_json_code(std::string& line, HRESULT code) {
+    if (code >= 0) {
+        line += "null";
+        return;
+    }
+    char text[13];
+    std::snprintf(text, sizeof text, "\"0x%08X\"", static_cast<unsigned>(code));
+    line += text;
 }

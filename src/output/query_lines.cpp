@@ -1,10 +1,10 @@
 #include "query_lines.h"
 
 #include "date_time_text.h"
+#include "guid_text.h"
 #include "json_text.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -107,20 +107,16 @@ result_line product_list_line(std::vector<product_record> products) {
     return {std::move(line), 0};
 }
 
-result_line query_failure_line(HRESULT code, std::string_view text) {
-    char hex[11];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(code));
-    std::string line = R"({"status":"error","code":")";
-    line += hex;
-    line += '"';
+result_line query_failure_line(HRESULT code, std::string_view text, const std::optional<GUID>& tracking_id) {
+    std::string line = R"({"status":"error")";
+    append_member(line, "code");
+    append_json_code(line, code);
+    if (tracking_id) append_text(line, "trackingId", guid_text(*tracking_id));
     append_text(line, "error", text);
     line += '}';
     return {std::move(line), 1};
 }
 
-result_line query_failure_line(std::string_view text) {
-    std::string line = R"({"status":"error","code":null)";
-    append_text(line, "error", text);
-    line += '}';
-    return {std::move(line), 1};
+result_line query_failure_line(std::string_view text, const std::optional<GUID>& tracking_id) {
+    return query_failure_line(S_OK, text, tracking_id);
 }

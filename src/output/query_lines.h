@@ -8,6 +8,7 @@
 #include "../platform/win.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,8 +54,10 @@ result_line licence_line(app_licence_record licence);
 // {"status":"ok","products":[...],"error":null}, exit code 0; sorted by Store ID.
 result_line product_list_line(std::vector<product_record> products);
 
-// {"status":"error","code":"0x8XXXXXXX","error":"TEXT"}, exit code 1: a query's platform failure.
-result_line query_failure_line(HRESULT code, std::string_view text);
+// {"status":"error","code":"0x8XXXXXXX","error":"TEXT"}, exit code 1: a query's
+// platform failure; "code":null for a code that is no failure. A tracking ID
+// goes between code and error: "consume" reports the one it sent, to retry with.
+result_line query_failure_line(HRESULT code, std::string_view text, const std::optional<GUID>& tracking_id = {});
 // {"status":"error","code":null,"error":"TEXT"}, exit code 1: a query that ended
 // without a result and without a code.
-result_line query_failure_line(std::string_view text);
+result_line query_failure_line(std::string_view text, const std::optional<GUID>& tracking_id = {});

@@ -1,5 +1,7 @@
 #include "context.h"
 #include "../output/error_text.h"
+#include "../output/guid_text.h"
+#include "consumable_result.h"
 #include "error_information.h"
 #include "faults.h"
 #include "kinds_reader.h"
@@ -29,6 +31,12 @@ std::string interface_name(REFIID iid) {
     return text;
 }
 
+std::string text_of(HSTRING string) {
+    UINT32 length = 0;
+    const WCHAR* text = WindowsGetStringRawBuffer(string, &length);
+    return to_utf8(wide_view(text, length));
+}
+
 class store_context final : public com_object<store_context, winabi::IStoreContext, winabi::IStoreContext4,
                                               winabi::IInitializeWithWindow, IAgileObject> {
 public:
@@ -50,11 +58,8 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(HSTRING store_id, winabi::IPurchaseOperation** operation) override {
-        simulation_->log.record("RequestPurchaseAsync", "context", [&](trace_line& line) {
-            UINT32 length = 0;
-            const WCHAR* text = WindowsGetStringRawBuffer(store_id, &length);
-            line.text("storeId", to_utf8(wide_view(text, length)));
-        });
+        simulation_->log.record("RequestPurchaseAsync", "context",
+                                [&](trace_line& line) { line.text("storeId", text_of(store_id)); });
         return request(operation, results_of<winabi::IStorePurchaseResult>());
     }
 
@@ -82,6 +87,27 @@ public:
         return query_products("GetUserCollectionAsync", kinds, true, operation);
     }
 
+    // The arguments as received: the GUID in its canonical text, so a test sees every bit of it.
+    HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING store_id, UINT32 quantity, GUID tracking_id,
+                                                               winabi::IConsumableOperation** operation) override {
+        simulation_->log.record("ReportConsumableFulfillmentAsync", "context", [&](trace_line& line) {
+            line.text("via", "IStoreContext");
+            line.text("storeId", text_of(store_id));
+            line.number("quantity", quantity);
+            line.text("trackingId", guid_text(tracking_id));
+        });
+        return request_consumable(tracking_id, operation);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING store_id,
+                                                                 winabi::IConsumableOperation** operation) override {
+        simulation_->log.record("GetConsumableBalanceRemainingAsync", "context", [&](trace_line& line) {
+            line.text("via", "IStoreContext");
+            line.text("storeId", text_of(store_id));
+        });
+        return request_consumable(GUID{}, operation);
+    }
+
     // Nothing else of the Store is simulated.
     HRESULT STDMETHODCALLTYPE get_User(IInspectable**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE add_OfflineLicensesChanged(IUnknown*, INT64*) override { return E_NOTIMPL; }
@@ -103,10 +129,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetUserCollectionWithPagingAsync(IInspectable*, UINT32, IInspectable**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING, UINT32, GUID, IInspectable**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING, IInspectable**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE AcquireStoreLicenseForOptionalPackageAsync(IInspectable*, IInspectable**) override {
         return E_NOTIMPL;
     }
@@ -115,6 +137,18 @@ public:
     }
 
 private:
+    HRESULT request_consumable(const GUID& tracking_id, winabi::IConsumableOperation** operation) {
+        *operation = nullptr;
+        const auto make = [simulation = simulation_, tracking_id](winabi::IStoreConsumableResult** result) {
+            return create_consumable_result(simulation, tracking_id, result);
+        };
+        try {
+            return request(operation, result_maker<winabi::IStoreConsumableResult>(make));
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
     template <class Result>
     result_maker<Result> results_of() const {
         return [simulation = simulation_](Result** result) { return create_result(simulation, result); };

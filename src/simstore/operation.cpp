@@ -2,6 +2,7 @@
 #include "error_information.h"
 #include "faults.h"
 #include "worker_thread.h"
+#include "../store/consumable_abi.h"
 #include "../platform/com_object.h"
 #include "../platform/com_ptr.h"
 
@@ -218,5 +219,7 @@ template HRESULT start_operation(const shared_simulation&, result_maker<winabi::
                                  winabi::ILicenseOperation**);
 template HRESULT start_operation(const shared_simulation&, result_maker<winabi::IStoreProductQueryResult>,
                                  winabi::IProductQueryOperation**);
+template HRESULT start_operation(const shared_simulation&, result_maker<winabi::IStoreConsumableResult>,
+                                 winabi::IConsumableOperation**);
 
 } // namespace simstore

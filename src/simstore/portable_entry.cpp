@@ -28,6 +28,7 @@ simulated_platform platform_of(const simstore::parsed_scenario& parsed) {
     const auto* settings = std::get_if<simstore::scenario>(&parsed);
     if (!settings) return platform; // a scenario that does not parse asks nothing of the platform
     platform.apartment = settings->apartment;
+    platform.guid = settings->guid;
     platform.anchor_fails = settings->anchor_fails;
     platform.event_fails = settings->event_fails;
     platform.wait_fails = settings->wait_fails;

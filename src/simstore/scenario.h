@@ -54,6 +54,7 @@ enum class store_field {
     product_store_id, product_title, product_description, product_kind, product_in_collection, product_price,
     product_offer_token,
     price_base, price_formatted, price_on_sale, price_sale_end, price_currency, price_recurrence,
+    consumable_status, consumable_balance, consumable_extended_error,
     count
 };
 
@@ -128,7 +129,9 @@ struct scenario {
     bool add_on_map_null = false;
     std::vector<product_settings> products;
     bool product_map_null = false;
-    HRESULT extended_error = S_OK;
+    HRESULT extended_error = S_OK; // of the product query and the consumable results
+    INT32 consumable = 0;
+    UINT32 balance = 0;
     generated_catalogue generated;
     std::array<HRESULT, static_cast<std::size_t>(store_field::count)> field_failures{}; // S_OK: the read succeeds
     std::vector<posted_message> posts;
@@ -136,6 +139,7 @@ struct scenario {
 
     // Read by the portable platform; the Windows DLL ignores them.
     HRESULT apartment = S_OK;
+    HRESULT guid = S_OK;
     bool anchor_fails = false;
     bool event_fails = false;
     bool wait_fails = false;

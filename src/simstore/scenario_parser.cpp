@@ -149,6 +149,19 @@ const key_rule rules[] = {
          return assign_status(v, {{"Succeeded", 0}, {"CanceledByUser", 1}, {"NetworkError", 2}, {"Error", 3}},
                               s.review);
      }},
+    {"consumable", "Succeeded, InsufficientQuantity, NetworkError, ServerError or an integer",
+     [](std::string_view v, scenario& s) {
+         return assign_status(v,
+                              {{"Succeeded", 0}, {"InsufficientQuantity", 1}, {"NetworkError", 2}, {"ServerError", 3}},
+                              s.consumable);
+     }},
+    {"balance", "a count from 0 to 4294967295",
+     [](std::string_view v, scenario& s) {
+         const auto balance = read_int64(v);
+         if (!balance || *balance < 0 || *balance > 0xFFFFFFFF) return false;
+         s.balance = static_cast<UINT32>(*balance);
+         return true;
+     }},
     {"updated", "true, false or an HRESULT",
      [](std::string_view v, scenario& s) {
          s.updated_failure = S_OK;
@@ -224,6 +237,7 @@ const key_rule rules[] = {
          return post.has_value();
      }},
     {"apartment", "an HRESULT", [](std::string_view v, scenario& s) { return assign(read_hresult(v), s.apartment); }},
+    {"guid", "an HRESULT", [](std::string_view v, scenario& s) { return assign(read_hresult(v), s.guid); }},
     {"anchor", "fail",
      [](std::string_view v, scenario& s) {
          if (v != "fail") return false;

@@ -44,6 +44,9 @@ inline constexpr field_names store_field_names[] = {
     {store_field::price_sale_end, "Price", "get_SaleEndDate", "IStorePrice", "price"},
     {store_field::price_currency, "Price", "get_CurrencyCode", "IStorePrice", "price"},
     {store_field::price_recurrence, "Price", "get_FormattedRecurrencePrice", "IStorePrice", "price"},
+    {store_field::consumable_status, "ConsumableResult", "get_Status", "IStoreConsumableResult", "result"},
+    {store_field::consumable_balance, "ConsumableResult", "get_BalanceRemaining", "IStoreConsumableResult", "result"},
+    {store_field::consumable_extended_error, "ConsumableResult", "get_ExtendedError", "IStoreConsumableResult", "result"},
 };
 static_assert(std::size(store_field_names) == static_cast<std::size_t>(store_field::count));
 

@@ -13,6 +13,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <thread>
 
 template <class Result>
 class completion_outcome {
@@ -37,14 +38,15 @@ public:
     void publish(taken value) noexcept {
         value_ = std::move(value);
         state_.store(published, std::memory_order_release);
-        state_.notify_all();
     }
 
     // Flow side, once: what was published, waiting for a claimant that is still
-    // fetching. Nothing when nobody claimed; from then on nobody can.
+    // fetching. Nothing when nobody claimed; from then on nobody can. Fetching
+    // takes a moment, so yielding is enough; std::atomic::wait is avoided, as the
+    // Windows toolchain's libstdc++ (GCC 12) can miss its wake-up.
     taken take() noexcept {
         if (claim()) return {};
-        while (state_.load(std::memory_order_acquire) == claimed) state_.wait(claimed, std::memory_order_acquire);
+        while (state_.load(std::memory_order_acquire) == claimed) std::this_thread::yield();
         return std::move(value_);
     }
 

@@ -27,9 +27,11 @@ struct IStoreRateAndReviewResult : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE get_Status(StoreRateAndReviewStatus* value) = 0;
 };
 
-// Declared with the Store's query interfaces (store_query_abi.h).
+// Declared with the Store's query interfaces (store_query_abi.h) and the
+// consumable result (consumable_abi.h).
 struct IStoreAppLicense;
 struct IStoreProductQueryResult;
+struct IStoreConsumableResult;
 template <class T>
 struct IIterable;
 
@@ -103,8 +105,8 @@ struct IStoreContext : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsWithPagingAsync(IInspectable* kinds, UINT32 max, IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetUserCollectionAsync(IIterable<HSTRING>* kinds, IProductQueryOperation** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetUserCollectionWithPagingAsync(IInspectable* kinds, UINT32 max, IInspectable** operation) = 0;
-    virtual HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING id, UINT32 quantity, GUID tracking, IInspectable** operation) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING id, IInspectable** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING id, UINT32 quantity, GUID tracking, IAsyncOperation<IStoreConsumableResult>** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING id, IAsyncOperation<IStoreConsumableResult>** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE AcquireStoreLicenseForOptionalPackageAsync(IInspectable* package, IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(HSTRING store_id, IPurchaseOperation** operation) = 0;
 };

@@ -36,7 +36,8 @@ class Case:
     targets: frozenset = BOTH
     # Called as trace(records, handles) with the Store calls the simulated Store
     # traced (a list of dicts, one per call) and the handles of the run's
-    # fixtures ({"owner": handle} with an owner window, else {}); raises
+    # fixtures ({"owner": handle} with an owner window) together with the parts
+    # of the line the run generated (by name, see lines.Generated); raises
     # AssertionError when the calls are wrong.
     trace: Optional[Callable] = None
     owner: Optional[Owner] = None

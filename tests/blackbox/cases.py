@@ -5,6 +5,7 @@ A case is Case(name, args, expected stdout, exit code, ...options): see case.py
 for the options and lines.py for the result lines and system_text(code).
 """
 
+import consumable_cases
 import crash_cases
 import flow_cases
 import query_cases
@@ -41,4 +42,5 @@ COMMAND_LINE_CASES = [
     Case("usage with standard output closed", ["sell"], nothing(), 2, stdout_closed=True),
 ]
 
-CASES = COMMAND_LINE_CASES + flow_cases.CASES + query_cases.CASES + version_cases.CASES + crash_cases.CASES
+CASES = (COMMAND_LINE_CASES + flow_cases.CASES + query_cases.CASES + consumable_cases.CASES + version_cases.CASES
+         + crash_cases.CASES)

@@ -3,9 +3,12 @@
 Every builder returns a Line: fixed pieces plus texts that are escaped exactly as
 the bridge escapes them. A text is bytes, a str (taken as UTF-8), or
 system_text(code), which stands for the system's own words for an HRESULT on the
-target under test (each system words its errors its own way).
+target under test (each system words its errors its own way). A part that the
+run makes up itself (a new GUID) is Generated(name, pattern): it must match the
+pattern, and the trace check finds what it was under its name.
 """
 
+import re
 from dataclasses import dataclass
 
 
@@ -67,6 +70,12 @@ class JsonString:
     text: object  # bytes, str or SystemText; resolved quoted, escaped as the query lines escape
 
 
+@dataclass(frozen=True)
+class Generated:
+    name: str
+    pattern: bytes  # a regular expression without groups
+
+
 class Line:
     """Expected stdout: fixed bytes and escaped texts, resolved per target."""
 
@@ -74,15 +83,28 @@ class Line:
         self.pieces = pieces
 
     def resolve(self, target) -> bytes:
-        out = b""
+        """The expected bytes, a generated part shown as <name>."""
+        return b"".join(b"<%s>" % piece.name.encode() if isinstance(piece, Generated) else self._fixed(piece, target)
+                        for piece in self.pieces)
+
+    def match(self, out: bytes, target):
+        """The generated parts by name when out is this line, else None."""
+        pattern = b""
         for piece in self.pieces:
-            if isinstance(piece, bytes):
-                out += piece
-            elif isinstance(piece, JsonString):
-                out += b'"' + json_escape(_text_bytes(piece.text, target)) + b'"'
+            if isinstance(piece, Generated):
+                pattern += b"(?P<%s>%s)" % (piece.name.encode(), piece.pattern)
             else:
-                out += escape(_text_bytes(piece.text, target))
-        return out
+                pattern += re.escape(self._fixed(piece, target))
+        found = re.fullmatch(pattern, out, re.DOTALL)
+        return {name: value.decode("ascii") for name, value in found.groupdict().items()} if found else None
+
+    @staticmethod
+    def _fixed(piece, target) -> bytes:
+        if isinstance(piece, bytes):
+            return piece
+        if isinstance(piece, JsonString):
+            return b'"' + json_escape(_text_bytes(piece.text, target)) + b'"'
+        return escape(_text_bytes(piece.text, target))
 
     def __repr__(self):
         return "Line%r" % (self.pieces,)
@@ -196,7 +218,31 @@ def product_list(products=()):
     return Line(*_member_pieces([("status", "ok"), ("products", list(products)), ("error", None)]))
 
 
-def query_failure(code, text):
-    """A query's failure line; code None for "code":null."""
-    code_piece = b"null" if code is None else b'"0x%08X"' % code
-    return Line(b'{"status":"error","code":', code_piece, b',"error":', JsonString(text), b"}")
+def _code(code) -> bytes:
+    return b"null" if code is None else b'"0x%08X"' % code
+
+
+def _tracking(tracking_id) -> list:
+    """The trackingId member: a given GUID's canonical text, or a Generated part."""
+    if isinstance(tracking_id, Generated):
+        return [b',"trackingId":"', tracking_id, b'"']
+    return [b',"trackingId":"%s"' % tracking_id.encode("ascii")]
+
+
+def query_failure(code, text, tracking_id=None):
+    """A query's failure line; code None for "code":null. "consume" adds the tracking ID it sent."""
+    tracking = _tracking(tracking_id) if tracking_id is not None else []
+    return Line(b'{"status":"error","code":', _code(code), *tracking, b',"error":', JsonString(text), b"}")
+
+
+# A GUID as CoCreateGuid makes it: version 4, RFC 4122 variant, in canonical text.
+NEW_GUID = rb"[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}"
+
+
+def consume_status(status: str, balance: int, tracking_id, code=None):
+    return Line(b'{"status":"%s","balance":%d' % (status.encode("ascii"), balance), *_tracking(tracking_id),
+                b',"code":%s,"error":null}' % _code(code))
+
+
+def balance_status(status: str, balance: int, code=None):
+    return Line(b'{"status":"%s","balance":%d,"code":%s,"error":null}' % (status.encode("ascii"), balance, _code(code)))

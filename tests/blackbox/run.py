@@ -238,10 +238,11 @@ def run_case(case, target, scratch: Path):
         if owner:
             owner.close()
 
-    problems = check(case, target, *result)
+    problems, generated = check(case, target, *result)
     if case.trace and not problems:
+        handles = {"owner": owner.handle} if owner else {}
         try:
-            case.trace(read_trace(trace_path), {"owner": owner.handle} if owner else {})
+            case.trace(read_trace(trace_path), {**handles, **generated})
         except AssertionError as error:
             problems.append("trace: %s" % error)
     if problems:
@@ -272,12 +273,13 @@ def launch(command, environment, case, owner):
 
 
 def check(case, target, code, out, err, milliseconds):
+    """The problems of the run, and the parts of its line that it generated."""
     problems = []
-    expected = case.stdout.resolve(target)
+    generated = case.stdout.match(out, target)
     if code != case.exit:
         problems.append("exit code %d, expected %d" % (code, case.exit))
-    if out != expected:
-        problems.append("stdout %r, expected %r" % (out, expected))
+    if generated is None:
+        problems.append("stdout %r, expected %r" % (out, case.stdout.resolve(target)))
     if err:
         problems.append("stderr %r" % err)
     if out:
@@ -294,7 +296,7 @@ def check(case, target, code, out, err, milliseconds):
         problems.append("took %.0f ms, expected at least %d" % (milliseconds, case.min_ms))
     if target.time_bounds and case.max_ms is not None and milliseconds > case.max_ms:
         problems.append("took %.0f ms, expected at most %d" % (milliseconds, case.max_ms))
-    return problems
+    return problems, generated or {}
 
 
 def run_all(target, names):

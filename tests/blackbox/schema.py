@@ -100,10 +100,22 @@ def _min_length(instance, expected, schema, where):
     return ["%s is shorter than %d characters" % (where, expected)]
 
 
+def _max_length(instance, expected, schema, where):
+    if json_type(instance) != "string" or len(instance) <= expected:
+        return []
+    return ["%s is longer than %d characters" % (where, expected)]
+
+
 def _minimum(instance, expected, schema, where):
     if json_type(instance) not in ("integer", "number") or instance >= expected:
         return []
     return ["%s is below %s" % (where, expected)]
+
+
+def _maximum(instance, expected, schema, where):
+    if json_type(instance) not in ("integer", "number") or instance <= expected:
+        return []
+    return ["%s is above %s" % (where, expected)]
 
 
 def _items(instance, expected, schema, where):
@@ -169,7 +181,9 @@ KEYWORDS = {
     "const": _const,
     "enum": _enum,
     "minLength": _min_length,
+    "maxLength": _max_length,
     "minimum": _minimum,
+    "maximum": _maximum,
     "items": _items,
     "properties": _properties,
     "required": _required,

@@ -3,6 +3,7 @@
 // one sign, the digits, a value past 64 bits saturating, a minus negating
 // modulo 2^64. For ASCII text the C library's own wcstoull is a third opinion.
 #include "require.h"
+#include "utf16_units.h"
 
 #include "output/white_space.h"
 #include "store/owner_window.h"
@@ -33,32 +34,15 @@ std::uint64_t model(wide_view text) {
     return negative ? 0 - value : value;
 }
 
-// Bytes below 0x80 are those characters; 0xFF takes the next two bytes as one
-// code unit; every other high byte picks a unit that matters here (white space
-// beyond ASCII, look-alike digits and signs, surrogates), so that short inputs
-// reach every branch.
-wide_string units_of(const std::uint8_t* data, std::size_t size) {
-    static constexpr char16_t notable[] = {0x00A0, 0x1680, 0x2000, 0x2005, 0x200A, 0x2028, 0x2029, 0x202F,
-                                           0x205F, 0x3000, 0x0085, 0x180E, 0x200B, 0xFEFF, 0xFF10, 0x0660,
-                                           0xFF0B, 0x2212, 0xD800, 0xDC00, 0x0130, 0xFFFF};
-    wide_string text;
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] < 0x80) {
-            text += static_cast<char16_t>(data[i]);
-        } else if (data[i] == 0xFF && i + 2 < size) {
-            text += static_cast<char16_t>(data[i + 1] | (data[i + 2] << 8));
-            i += 2;
-        } else {
-            text += notable[data[i] % std::size(notable)];
-        }
-    }
-    return text;
-}
+// White space beyond ASCII, look-alike digits and signs, surrogates.
+constexpr char16_t notable[] = {0x00A0, 0x1680, 0x2000, 0x2005, 0x200A, 0x2028, 0x2029, 0x202F,
+                                0x205F, 0x3000, 0x0085, 0x180E, 0x200B, 0xFEFF, 0xFF10, 0x0660,
+                                0xFF0B, 0x2212, 0xD800, 0xDC00, 0x0130, 0xFFFF};
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const wide_string text = units_of(data, size);
+    const wide_string text = units_of(data, size, notable);
     const std::uint64_t value = read_unsigned_decimal(text);
     require(value == model(text), "read_unsigned_decimal agrees with the model");
 

@@ -34,7 +34,8 @@ std::string describe(const scenario& s) {
         << " description " << text_of(s.error.description) << " restricted " << text_of(s.error.restricted)
         << " reported " << (s.error.reported ? *s.error.reported : 0) << " details " << s.error.details << std::dec
         << " crash " << static_cast<int>(s.crash) << std::hex << " apartment " << s.apartment << " anchor_fails "
-        << s.anchor_fails << " event_fails " << s.event_fails << std::dec << " package " << text_of(s.package);
+        << s.anchor_fails << " event_fails " << s.event_fails << " guid " << s.guid << std::dec << " consumable "
+        << s.consumable << " balance " << s.balance << " package " << text_of(s.package);
     for (const posted_message& post : s.posts) out << " post " << post.quit << '@' << post.after_request.count();
     for (const declared_window& window : s.windows) {
         out << " window " << reinterpret_cast<std::uintptr_t>(window.handle);
@@ -111,6 +112,14 @@ const good_case good_cases[] = {
          s.posts.push_back({false, 10ms});
      }},
     {"apartment=RPC_E_CHANGED_MODE", [](scenario& s) { s.apartment = static_cast<HRESULT>(0x80010106); }},
+    {"guid=E_ACCESSDENIED", [](scenario& s) { s.guid = static_cast<HRESULT>(0x80070005); }},
+    {"consumable=Succeeded", [](scenario& s) { s.consumable = 0; }},
+    {"consumable=InsufficientQuantity", [](scenario& s) { s.consumable = 1; }},
+    {"consumable=NetworkError", [](scenario& s) { s.consumable = 2; }},
+    {"consumable=ServerError", [](scenario& s) { s.consumable = 3; }},
+    {"consumable=-9", [](scenario& s) { s.consumable = -9; }},
+    {"balance=0", [](scenario&) {}},
+    {"balance=4294967295", [](scenario& s) { s.balance = 4294967295u; }},
     {"anchor=fail", [](scenario& s) { s.anchor_fails = true; }},
     {"event=fail", [](scenario& s) { s.event_fails = true; }},
     {"package=Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe",
@@ -228,6 +237,12 @@ const bad_case bad_cases[] = {
      "expected Succeeded, AlreadyPurchased, NotPurchased, NetworkError, ServerError or an integer"},
     {"review=Canceled", "review=Canceled", "expected Succeeded, CanceledByUser, NetworkError, Error or an integer"},
     {"updated=yes", "updated=yes", "expected true, false or an HRESULT"},
+    {"consumable=InsufficentQuantity", "consumable=InsufficentQuantity",
+     "expected Succeeded, InsufficientQuantity, NetworkError, ServerError or an integer"},
+    {"balance=4294967296", "balance=4294967296", "expected a count from 0 to 4294967295"},
+    {"balance=-1", "balance=-1", "expected a count from 0 to 4294967295"},
+    {"balance=E_FAIL", "balance=E_FAIL", "expected a count from 0 to 4294967295"},
+    {"guid=0", "guid=0", hresult},
     {"status=S_OK", "status=S_OK", hresult},
     {"description=%G1", "description=%G1", percent},
     {"description=50%", "description=50%", percent},

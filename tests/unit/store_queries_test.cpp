@@ -5,6 +5,7 @@
 #include "output/error_text.h"
 #include "output/query_lines.h"
 #include "simstore/store_fields.h"
+#include "store/consumable_calls.h"
 #include "store/store_queries.h"
 #include "store/string_iterable.h"
 
@@ -41,6 +42,11 @@ com_ptr<winabi::IStoreProductQueryResult> products_for(const std::string& scenar
     const auto operation = collection ? request_user_collection(context.get(), iterable.get())
                                       : request_associated_products(context.get(), iterable.get());
     return results_of(operation.get());
+}
+
+com_ptr<winabi::IStoreConsumableResult> consumable_for(const std::string& scenario) {
+    const auto context = context_for("after=now;" + scenario);
+    return context ? results_of(request_consumable_balance(context.get(), WIDE("9NBLGGH4TNMP")).get()) : nullptr;
 }
 
 std::string products_line(const std::string& scenario, std::vector<wide_string> kinds, bool collection = false) {
@@ -165,6 +171,11 @@ TEST(store_queries, a_failing_read_of_any_single_field_raises_its_failure) {
             const auto result = products_for(scenario, every_kind);
             ASSERT_TRUE(result);
             read_products(result.get());
+        });
+        expect_failure([&] {
+            const auto result = consumable_for(scenario);
+            ASSERT_TRUE(result);
+            read_consumable_result(result.get());
         });
         EXPECT_EQ(failures, 1) << field;
     }

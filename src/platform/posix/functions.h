@@ -12,6 +12,7 @@ HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* info);
 BOOL RoOriginateLanguageException(HRESULT error, HSTRING message, IUnknown* language_exception);
 HRESULT CoCreateFreeThreadedMarshaler(IUnknown* outer, IUnknown** marshaler);
 HRESULT RoGetActivationFactory(HSTRING class_id, REFIID iid, void** factory);
+HRESULT CoCreateGuid(GUID* guid);
 
 // Strings and text
 BSTR SysAllocStringLen(const WCHAR* text, UINT length);

@@ -18,10 +18,11 @@ struct simulated_window {
 };
 
 struct simulated_platform {
-    HRESULT apartment = S_OK; // what CoInitializeEx fails with, S_OK for no fault
-    bool anchor_fails = false;  // CreateWindowExW gives no window
-    bool event_fails = false;   // CreateEventW gives no event
-    bool wait_fails = false;    // MsgWaitForMultipleObjects fails
+    HRESULT apartment = S_OK;  // what CoInitializeEx fails with, S_OK for no fault
+    HRESULT guid = S_OK;       // what CoCreateGuid fails with, S_OK for no fault
+    bool anchor_fails = false; // CreateWindowExW gives no window
+    bool event_fails = false;  // CreateEventW gives no event
+    bool wait_fails = false;   // MsgWaitForMultipleObjects fails
     std::vector<simulated_window> windows;
     std::optional<std::basic_string<WCHAR>> package; // the package full name; none: no package identity
 };
