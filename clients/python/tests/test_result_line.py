@@ -266,6 +266,12 @@ class ResultLineSchema(unittest.TestCase):
         ({"status": "error", "code": "0x803F6107", "error": "TEXT"}, None),
         ({"status": "error", "code": "0x803F6107", "error": ""}, None),
         ({"status": "error", "code": None, "error": "no result"}, None),
+        (CONSUMED, None),
+        (dict(CONSUMED, status="network", balance=4294967295, code="0x80072EE7"), None),
+        ({"status": "error", "code": "0x80070005", "trackingId": GUID, "error": "denied"}, None),
+        ({"status": "error", "code": None, "trackingId": GUID, "error": "no operation"}, None),
+        (BALANCE, None),
+        (dict(BALANCE, status="insufficientQuantity", balance=0), None),
         ({k: v for k, v in LICENSE.items() if k != "addOns"}, '"addOns" is missing'),
         (dict(LICENSE, status="error"), "status"),
         (dict(LICENSE, trialSecondsLeft=-1), "below 0"),
@@ -275,6 +281,12 @@ class ResultLineSchema(unittest.TestCase):
         (dict(PRODUCTS, products=None), "null"),
         (dict(PRODUCTS, error="x"), '"x"'),
         ({"status": "error", "code": 2147942405, "error": "x"}, "integer"),
+        (dict(CONSUMED, status="insufficient"), '"insufficient"'),
+        (dict(CONSUMED, balance=-1), "below 0"),
+        (dict(CONSUMED, balance=4294967296), "above 4294967295"),
+        # The schema bounds code and trackingId by length only; their exact forms are the clients' own check.
+        (dict(CONSUMED, trackingId=GUID[:-1]), "trackingId"),
+        ({"status": "succeeded", "balance": 4, "code": None}, '"error" is missing'),
     ]
 
     def test_admits_exactly_the_documented_shapes(self):
