@@ -102,12 +102,15 @@ wide_string trim_trailing_space(wide_view text) {
 std::string to_utf8(wide_view text) {
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
-    // Every UTF-16 text converts (an unpaired surrogate becomes U+FFFD): a failure is the system's.
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    // One call into room for the longest result: a UTF-16 unit gives at most
+    // three bytes (a surrogate pair, two units, gives four). Every UTF-16 text
+    // converts (an unpaired surrogate becomes U+FFFD): a failure is the system's.
+    std::string utf8(text.size() * 3, '\0');
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), static_cast<int>(utf8.size()),
+                                         nullptr, nullptr);
     if (size <= 0) raise_last_error();
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), size, nullptr, nullptr) != size)
-        raise_last_error();
+    utf8.resize(static_cast<std::size_t>(size));
+    utf8.shrink_to_fit();
     return utf8;
 }
 
