@@ -35,11 +35,28 @@ void append_date(std::string& line, std::string_view name, std::int64_t ticks) {
 
 std::string_view store_id_of_sku(std::string_view sku) { return sku.substr(0, sku.find('/')); }
 
+// An entry's names, punctuation, flags and date, beside its texts.
+constexpr std::size_t entry_frame_bytes = 256;
+
+std::size_t text_bytes(const add_on_licence_record& add_on) { return 2 * add_on.sku.size() + add_on.offer_token.size(); }
+
+std::size_t text_bytes(const product_record& product) {
+    return product.store_id.size() + product.kind.size() + product.title.size() + product.description.size() +
+           product.price.size() + product.base_price.size() + product.currency.size() +
+           product.recurrence_price.size() + product.offer_token.size();
+}
+
 // Joins the entries in byte order of their Store IDs; equal IDs in byte order
 // of the whole entry, so that one Store state always gives one line. Entries
 // are written straight into the line, so that it is the only copy of the texts.
+// Room for the longest line the records can make, every text byte escaped as
+// \u00XX, so that the line is written once and never moved; pages that are
+// never written take no memory.
 template <class Record, class StoreId, class AppendEntry>
 void append_sorted(std::string& line, std::vector<Record>& records, StoreId store_id, AppendEntry append_entry) {
+    std::size_t longest = line.size() + 64;
+    for (const Record& record : records) longest += entry_frame_bytes + 6 * text_bytes(record);
+    line.reserve(longest);
     const auto entry = [&](const Record& record) {
         std::string text;
         append_entry(text, record);
