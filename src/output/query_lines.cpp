@@ -48,10 +48,9 @@ std::size_t text_bytes(const product_record& product) {
 
 // Joins the entries in byte order of their Store IDs; equal IDs in byte order
 // of the whole entry, so that one Store state always gives one line. Entries
-// are written straight into the line, so that it is the only copy of the texts.
-// Room for the longest line the records can make, every text byte escaped as
-// \u00XX, so that the line is written once and never moved; pages that are
-// never written take no memory.
+// are written straight into the line, so that it is the only copy of the texts;
+// the line first gets room for its longest form (every text byte escaped as
+// \u00XX), so that it is never moved, and the pages it never writes stay untouched.
 template <class Record, class StoreId, class AppendEntry>
 void append_sorted(std::string& line, std::vector<Record>& records, StoreId store_id, AppendEntry append_entry) {
     std::size_t longest = line.size() + 64;
