@@ -3,6 +3,8 @@
 #include "white_space.h"
 #include "../platform/hstring.h"
 
+#include <climits>
+#include <memory>
 #include <new>
 
 namespace {
@@ -101,14 +103,17 @@ wide_string trim_trailing_space(wide_view text) {
 
 std::string to_utf8(wide_view text) {
     if (text.empty()) return {};
+    // One call into room for the longest result: a UTF-16 unit gives at most
+    // three bytes (a surrogate pair, two units, gives four). A text too long for
+    // the call's int sizes (hundreds of millions of units) counts as memory exhaustion.
+    if (text.size() > INT_MAX / 3) throw std::bad_alloc();
     const int length = static_cast<int>(text.size());
+    const int room = length * 3;
+    const auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(room));
     // Every UTF-16 text converts (an unpaired surrogate becomes U+FFFD): a failure is the system's.
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, buffer.get(), room, nullptr, nullptr);
     if (size <= 0) raise_last_error();
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, text.data(), length, utf8.data(), size, nullptr, nullptr) != size)
-        raise_last_error();
-    return utf8;
+    return std::string(buffer.get(), static_cast<std::size_t>(size));
 }
 
 std::string failure_text_of(const std::exception_ptr& caught) {

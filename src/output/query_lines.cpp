@@ -35,11 +35,32 @@ void append_date(std::string& line, std::string_view name, std::int64_t ticks) {
 
 std::string_view store_id_of_sku(std::string_view sku) { return sku.substr(0, sku.find('/')); }
 
+// An entry's names, punctuation, flags and date, beside its texts.
+constexpr std::size_t entry_frame_bytes = 256;
+
+std::size_t text_bytes(const add_on_licence_record& add_on) { return 2 * add_on.sku.size() + add_on.offer_token.size(); }
+
+std::size_t text_bytes(const product_record& product) {
+    return product.store_id.size() + product.kind.size() + product.title.size() + product.description.size() +
+           product.price.size() + product.base_price.size() + product.currency.size() +
+           product.recurrence_price.size() + product.offer_token.size();
+}
+
 // Joins the entries in byte order of their Store IDs; equal IDs in byte order
-// of the whole entry, so that one Store state always gives one line. Entries are
-// made once more when written, so that the line is the only copy of the texts.
-template <class Record, class StoreId, class Entry>
-void append_sorted(std::string& line, std::vector<Record>& records, StoreId store_id, Entry entry) {
+// of the whole entry, so that one Store state always gives one line. Entries
+// are written straight into the line, so that it is the only copy of the texts;
+// the line first gets room for its longest form (every text byte escaped as
+// \u00XX), so that it is never moved, and the pages it never writes stay untouched.
+template <class Record, class StoreId, class AppendEntry>
+void append_sorted(std::string& line, std::vector<Record>& records, StoreId store_id, AppendEntry append_entry) {
+    std::size_t longest = line.size() + 64;
+    for (const Record& record : records) longest += entry_frame_bytes + 6 * text_bytes(record);
+    line.reserve(longest);
+    const auto entry = [&](const Record& record) {
+        std::string text;
+        append_entry(text, record);
+        return text;
+    };
     std::sort(records.begin(), records.end(), [&](const Record& a, const Record& b) {
         const std::string_view id_a = store_id(a), id_b = store_id(b);
         return id_a != id_b ? id_a < id_b : entry(a) < entry(b);
@@ -47,36 +68,36 @@ void append_sorted(std::string& line, std::vector<Record>& records, StoreId stor
     line += '[';
     for (const Record& record : records) {
         if (line.back() != '[') line += ',';
-        line += entry(record);
+        append_entry(line, record);
     }
     line += ']';
 }
 
-std::string add_on_entry(const add_on_licence_record& add_on) {
-    std::string entry = "{";
-    append_text(entry, "storeId", store_id_of_sku(add_on.sku));
-    append_text(entry, "sku", add_on.sku);
-    append_bool(entry, "active", add_on.active);
-    append_date(entry, "expires", add_on.expires);
-    append_text(entry, "offerToken", add_on.offer_token);
-    return entry + '}';
+void append_add_on_entry(std::string& line, const add_on_licence_record& add_on) {
+    line += '{';
+    append_text(line, "storeId", store_id_of_sku(add_on.sku));
+    append_text(line, "sku", add_on.sku);
+    append_bool(line, "active", add_on.active);
+    append_date(line, "expires", add_on.expires);
+    append_text(line, "offerToken", add_on.offer_token);
+    line += '}';
 }
 
-std::string product_entry(const product_record& product) {
-    std::string entry = "{";
-    append_text(entry, "storeId", product.store_id);
-    append_text(entry, "kind", product.kind);
-    append_text(entry, "title", product.title);
-    append_text(entry, "description", product.description);
-    append_text(entry, "price", product.price);
-    append_text(entry, "basePrice", product.base_price);
-    append_text(entry, "currency", product.currency);
-    append_bool(entry, "onSale", product.on_sale);
-    append_date(entry, "saleEnds", product.on_sale ? product.sale_ends : 0);
-    append_text(entry, "recurrencePrice", product.recurrence_price);
-    append_bool(entry, "inCollection", product.in_collection);
-    append_text(entry, "offerToken", product.offer_token);
-    return entry + '}';
+void append_product_entry(std::string& line, const product_record& product) {
+    line += '{';
+    append_text(line, "storeId", product.store_id);
+    append_text(line, "kind", product.kind);
+    append_text(line, "title", product.title);
+    append_text(line, "description", product.description);
+    append_text(line, "price", product.price);
+    append_text(line, "basePrice", product.base_price);
+    append_text(line, "currency", product.currency);
+    append_bool(line, "onSale", product.on_sale);
+    append_date(line, "saleEnds", product.on_sale ? product.sale_ends : 0);
+    append_text(line, "recurrencePrice", product.recurrence_price);
+    append_bool(line, "inCollection", product.in_collection);
+    append_text(line, "offerToken", product.offer_token);
+    line += '}';
 }
 
 } // namespace
@@ -93,7 +114,7 @@ result_line licence_line(app_licence_record licence) {
     append_text(line, "trialId", licence.trial_id);
     append_member(line, "addOns");
     append_sorted(line, licence.add_ons, [](const add_on_licence_record& a) { return store_id_of_sku(a.sku); },
-                  add_on_entry);
+                  append_add_on_entry);
     line += R"(,"error":null})";
     return {std::move(line), 0};
 }
@@ -102,7 +123,7 @@ result_line product_list_line(std::vector<product_record> products) {
     std::string line = R"({"status":"ok")";
     append_member(line, "products");
     append_sorted(line, products, [](const product_record& p) { return std::string_view(p.store_id); },
-                  product_entry);
+                  append_product_entry);
     line += R"(,"error":null})";
     return {std::move(line), 0};
 }
