@@ -7,14 +7,6 @@
 namespace simstore {
 namespace {
 
-template <class T>
-bool assign(const std::optional<T>& value, T& field) {
-    if (!value) return false;
-    field = *value;
-    return true;
-}
-
-
 // FIRST[,name=value...]: the first part is percent-encoded text, each further
 // part one attribute that `apply(name, value)` takes or refuses.
 template <class Apply>

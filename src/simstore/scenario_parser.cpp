@@ -21,13 +21,6 @@ std::string_view trim_blanks(std::string_view text) {
 }
 
 template <class T>
-bool assign(const std::optional<T>& value, T& field) {
-    if (!value) return false;
-    field = *value;
-    return true;
-}
-
-template <class T>
 bool append(const std::optional<T>& value, std::vector<T>& list) {
     if (value) list.push_back(*value);
     return value.has_value();

@@ -36,4 +36,12 @@ std::optional<wide_string> read_text(std::string_view text);
 // The parts between the separators, empty ones included.
 std::vector<std::string_view> split(std::string_view text, char separator);
 
+// Stores a value that was read; false, and the field untouched, when there is none.
+template <class T>
+bool assign(const std::optional<T>& value, T& field) {
+    if (!value) return false;
+    field = *value;
+    return true;
+}
+
 } // namespace simstore
