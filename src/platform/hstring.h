@@ -21,8 +21,9 @@ using unique_bstr = unique_any<bstr_traits>;
 inline wide_view view_of(const unique_bstr& text) noexcept {
     return text ? wide_view(text.get(), SysStringLen(text.get())) : wide_view();
 }
-inline wide_view view_of(const unique_hstring& text) noexcept {
+inline wide_view view_of(HSTRING text) noexcept {
     UINT32 length = 0;
-    const WCHAR* characters = WindowsGetStringRawBuffer(text.get(), &length);
+    const WCHAR* characters = WindowsGetStringRawBuffer(text, &length);
     return wide_view(characters, length);
 }
+inline wide_view view_of(const unique_hstring& text) noexcept { return view_of(text.get()); }

@@ -12,6 +12,8 @@
 #include "window_fields.h"
 #include "../platform/com_object.h"
 
+#include "../platform/hstring.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -31,11 +33,7 @@ std::string interface_name(REFIID iid) {
     return text;
 }
 
-std::string text_of(HSTRING string) {
-    UINT32 length = 0;
-    const WCHAR* text = WindowsGetStringRawBuffer(string, &length);
-    return to_utf8(wide_view(text, length));
-}
+std::string text_of(HSTRING string) { return to_utf8(view_of(string)); }
 
 class store_context final : public com_object<store_context, winabi::IStoreContext, winabi::IStoreContext4,
                                               winabi::IInitializeWithWindow, IAgileObject> {

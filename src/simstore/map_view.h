@@ -3,6 +3,8 @@
 // their declared order; each iterator and pair is a fresh object.
 #pragma once
 
+#include "../platform/hstring.h"
+
 #include "field_reads.h"
 #include "../platform/com_object.h"
 #include "../platform/com_ptr.h"
@@ -102,12 +104,6 @@ public:
     }
 
 private:
-    static wide_view view_of(HSTRING text) {
-        UINT32 length = 0;
-        const WCHAR* raw = WindowsGetStringRawBuffer(text, &length);
-        return wide_view(raw, length);
-    }
-
     const std::shared_ptr<const map_entries<V>> entries_;
 };
 

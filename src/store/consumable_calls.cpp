@@ -1,16 +1,7 @@
 #include "consumable_calls.h"
 
+#include "store_calls.h"
 #include "../output/error_text.h"
-#include "../platform/hstring.h"
-
-namespace {
-
-// The Store ID goes over unchanged, with its exact length, and lives only around the call.
-void make_store_id(wide_view store_id, unique_hstring& id) {
-    check_hresult(WindowsCreateString(store_id.data(), static_cast<UINT32>(store_id.size()), id.put()));
-}
-
-} // namespace
 
 GUID new_tracking_id() {
     GUID tracking_id{};
@@ -21,7 +12,7 @@ GUID new_tracking_id() {
 com_ptr<winabi::IConsumableOperation> request_consumable_fulfillment(winabi::IStoreContext* context, wide_view store_id,
                                                                      UINT32 quantity, const GUID& tracking_id) {
     unique_hstring id;
-    make_store_id(store_id, id);
+    make_hstring(store_id, id); // the Store ID unchanged, with its exact length
     com_ptr<winabi::IConsumableOperation> operation;
     check_hresult(context->ReportConsumableFulfillmentAsync(id.get(), quantity, tracking_id, operation.put()));
     return operation;
@@ -29,7 +20,7 @@ com_ptr<winabi::IConsumableOperation> request_consumable_fulfillment(winabi::ISt
 
 com_ptr<winabi::IConsumableOperation> request_consumable_balance(winabi::IStoreContext* context, wide_view store_id) {
     unique_hstring id;
-    make_store_id(store_id, id);
+    make_hstring(store_id, id); // the Store ID unchanged, with its exact length
     com_ptr<winabi::IConsumableOperation> operation;
     check_hresult(context->GetConsumableBalanceRemainingAsync(id.get(), operation.put()));
     return operation;

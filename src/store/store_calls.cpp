@@ -1,12 +1,14 @@
 #include "store_calls.h"
 
 #include "../output/error_text.h"
-#include "../platform/hstring.h"
+
+void make_hstring(wide_view text, unique_hstring& string) {
+    check_hresult(WindowsCreateString(text.data(), static_cast<UINT32>(text.size()), string.put()));
+}
 
 com_ptr<winabi::IStoreContext> get_default_store_context() {
     unique_hstring class_name;
-    check_hresult(WindowsCreateString(winabi::store_context_class.data(),
-                                      static_cast<UINT32>(winabi::store_context_class.size()), class_name.put()));
+    make_hstring(winabi::store_context_class, class_name);
     com_ptr<winabi::IStoreContextStatics> statics;
     check_hresult(RoGetActivationFactory(class_name.get(), winabi::IStoreContextStatics::iid, statics.put_void()));
     com_ptr<winabi::IStoreContext> context;
@@ -17,7 +19,7 @@ com_ptr<winabi::IStoreContext> get_default_store_context() {
 com_ptr<winabi::IPurchaseOperation> request_purchase(winabi::IStoreContext* context, wide_view store_id) {
     // The Store ID goes over unchanged, with its exact length, and lives only around the call.
     unique_hstring id;
-    check_hresult(WindowsCreateString(store_id.data(), static_cast<UINT32>(store_id.size()), id.put()));
+    make_hstring(store_id, id);
     com_ptr<winabi::IPurchaseOperation> operation;
     check_hresult(context->RequestPurchaseAsync(id.get(), operation.put()));
     return operation;

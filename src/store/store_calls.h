@@ -5,6 +5,10 @@
 #include "store_abi.h"
 #include "../output/error_text.h"
 #include "../platform/com_ptr.h"
+#include "../platform/hstring.h"
+
+// A Windows Runtime string of exactly these characters, for the length of a call.
+void make_hstring(wide_view text, unique_hstring& string);
 
 com_ptr<winabi::IStoreContext> get_default_store_context();
 

@@ -5,6 +5,7 @@
 #include "platform/com_ptr.h"
 #include "platform/hstring.h"
 #include "simstore/activation.h"
+#include "store/store_calls.h"
 #include "store/store_abi.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-inline void make_hstring(wide_view text, unique_hstring& string) {
-    ASSERT_EQ(WindowsCreateString(text.data(), static_cast<UINT32>(text.size()), string.put()), S_OK);
-}
 
 inline com_ptr<winabi::IStoreContextStatics> statics_for(std::string_view scenario,
                                                          const std::filesystem::path& trace = {}) {
