@@ -53,6 +53,24 @@ TEST(append_json_string, escapes_as_rfc_8259_asks) {
     for (const auto& [text, quoted] : cases) EXPECT_EQ(json_string(text), quoted);
 }
 
+// Plain bytes are passed over several at a time: a byte that needs an escape,
+// or one that does not, at any place among plain ones, comes out as it does alone.
+TEST(append_json_string, every_kind_of_byte_at_every_place_among_plain_ones) {
+    const std::pair<std::string, std::string> kinds[] = {
+        {"\"", R"(\")"}, {"\\", R"(\\)"}, {"\n", R"(\n)"}, {std::string(1, '\0'), R"(\u0000)"},
+        {"\x1f", R"(\u001f)"}, {" ", " "}, {"!", "!"}, {"#", "#"}, {"[", "["}, {"]", "]"},
+        {"\x7f", "\x7f"}, {"\xc3\xa9", "\xc3\xa9"},
+    };
+    for (const auto& [byte, escaped] : kinds) {
+        for (std::size_t before = 0; before <= 17; ++before) {
+            const std::size_t after = 17 - before;
+            EXPECT_EQ(json_string(std::string(before, 'a') + byte + std::string(after, 'b')),
+                      '"' + std::string(before, 'a') + escaped + std::string(after, 'b') + '"')
+                << before;
+        }
+    }
+}
+
 TEST(licence_line, default_full_licence) {
     app_licence_record licence;
     licence.active = true;
