@@ -159,6 +159,27 @@ TEST(to_utf8, conversions) {
     EXPECT_EQ(to_utf8(wide_view(WIDE("a\0b"), 3)), std::string("a\0b", 3));
 }
 
+// Plain text is converted several units at a time: whatever else stands at any
+// place among plain units converts as it does alone, and nothing is lost or doubled.
+TEST(to_utf8, every_kind_of_unit_at_every_place_among_plain_ones) {
+    const std::pair<wide_string, std::string> kinds[] = {
+        {WIDE("\u00e9"), "\xc3\xa9"},
+        {WIDE("\u65e5"), "\xe6\x97\xa5"},
+        {wide_string{0xD83D, 0xDE00}, "\xf0\x9f\x98\x80"},
+        {wide_string{0xD83D}, "\xef\xbf\xbd"},
+        {wide_string{0xDE00}, "\xef\xbf\xbd"},
+        {wide_string{0x7F}, "\x7f"},
+        {wide_string{0x80}, "\xc2\x80"},
+    };
+    for (const auto& [unit, utf8] : kinds) {
+        for (std::size_t before = 0; before <= 9; ++before) {
+            const std::size_t after = 9 - before;
+            const wide_string text = wide_string(before, u'a') + unit + wide_string(after, u'b');
+            EXPECT_EQ(to_utf8(text), std::string(before, 'a') + utf8 + std::string(after, 'b')) << before;
+        }
+    }
+}
+
 TEST(failure_text_of, platform_failures_give_their_message_anything_else_the_fixed_text) {
     leave_restricted_info(restricted_details{S_OK, E_FAIL, std::nullopt, WIDE("gone \u00e9\r\n")});
     try {

@@ -2,6 +2,7 @@
 #include "../win.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -131,21 +132,24 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR text, int length, c
     }
     int needed = 0;
     char* out = output;
-    for (int i = 0; i < length; ++i) {
-        // Most text is ASCII: a run of it is one byte per unit, copied in one go.
-        int run = i;
-        while (run < length && text[run] < 0x80) ++run;
-        if (run > i) {
-            if (output_size) {
-                if (run - i > output_size - needed) {
-                    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-                    return 0;
+    for (int i = 0; i < length;) {
+        // Most text is ASCII: four such units are four bytes, tested and
+        // copied as one word.
+        if (length - i >= 4) {
+            std::uint64_t units;
+            std::memcpy(&units, text + i, sizeof units);
+            if ((units & 0xFF80FF80FF80FF80) == 0) {
+                if (output_size) {
+                    if (output_size - needed < 4) {
+                        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+                        return 0;
+                    }
+                    for (int k = 0; k < 4; ++k) *out++ = static_cast<char>(text[i + k]);
                 }
-                for (int k = i; k < run; ++k) *out++ = static_cast<char>(text[k]);
+                needed += 4;
+                i += 4;
+                continue;
             }
-            needed += run - i;
-            i = run;
-            if (i == length) break;
         }
         char32_t c = text[i];
         if (is_high(text[i]) && i + 1 < length && is_low(text[i + 1])) {
@@ -154,6 +158,7 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR text, int length, c
         } else if (is_high(text[i]) || is_low(text[i])) {
             c = replacement;
         }
+        ++i;
         const int size = utf8_size(c);
         if (output_size) {
             if (needed + size > output_size) {
