@@ -52,7 +52,7 @@ std::size_t text_bytes(const product_record& product) {
 // the line first gets room for its longest form (every text byte escaped as
 // \u00XX), so that it is never moved, and the pages it never writes stay untouched.
 template <class Record, class StoreId, class AppendEntry>
-void append_sorted(std::string& line, std::vector<Record>& records, StoreId store_id, AppendEntry append_entry) {
+void append_sorted(std::string& line, const std::vector<Record>& records, StoreId store_id, AppendEntry append_entry) {
     std::size_t longest = line.size() + 64;
     for (const Record& record : records) longest += entry_frame_bytes + 6 * text_bytes(record);
     line.reserve(longest);
@@ -61,14 +61,18 @@ void append_sorted(std::string& line, std::vector<Record>& records, StoreId stor
         append_entry(text, record);
         return text;
     };
-    std::sort(records.begin(), records.end(), [&](const Record& a, const Record& b) {
-        const std::string_view id_a = store_id(a), id_b = store_id(b);
-        return id_a != id_b ? id_a < id_b : entry(a) < entry(b);
+    // The records stay where they are; only pointers to them are ordered.
+    std::vector<const Record*> order;
+    order.reserve(records.size());
+    for (const Record& record : records) order.push_back(&record);
+    std::sort(order.begin(), order.end(), [&](const Record* a, const Record* b) {
+        const std::string_view id_a = store_id(*a), id_b = store_id(*b);
+        return id_a != id_b ? id_a < id_b : entry(*a) < entry(*b);
     });
     line += '[';
-    for (const Record& record : records) {
+    for (const Record* record : order) {
         if (line.back() != '[') line += ',';
-        append_entry(line, record);
+        append_entry(line, *record);
     }
     line += ']';
 }
@@ -102,7 +106,7 @@ void append_product_entry(std::string& line, const product_record& product) {
 
 } // namespace
 
-result_line licence_line(app_licence_record licence) {
+result_line licence_line(const app_licence_record& licence) {
     std::string line = R"({"status":"ok")";
     append_bool(line, "active", licence.active);
     append_bool(line, "trial", licence.trial);
@@ -119,7 +123,7 @@ result_line licence_line(app_licence_record licence) {
     return {std::move(line), 0};
 }
 
-result_line product_list_line(std::vector<product_record> products) {
+result_line product_list_line(const std::vector<product_record>& products) {
     std::string line = R"({"status":"ok")";
     append_member(line, "products");
     append_sorted(line, products, [](const product_record& p) { return std::string_view(p.store_id); },

@@ -49,10 +49,10 @@ struct product_record {
 
 // {"status":"ok","active":...,"addOns":[...],"error":null}, exit code 0;
 // add-ons sorted by Store ID (the SKU Store ID up to its first '/').
-result_line licence_line(app_licence_record licence);
+result_line licence_line(const app_licence_record& licence);
 
 // {"status":"ok","products":[...],"error":null}, exit code 0; sorted by Store ID.
-result_line product_list_line(std::vector<product_record> products);
+result_line product_list_line(const std::vector<product_record>& products);
 
 // {"status":"error","code":"0x8XXXXXXX","error":"TEXT"}, exit code 1: a query's
 // platform failure; "code":null for a code that is no failure. A tracking ID

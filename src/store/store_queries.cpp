@@ -96,7 +96,9 @@ app_licence_record read_app_license(winabi::IStoreAppLicense* licence) {
     record.trial_id = text_of(licence, &winabi::IStoreAppLicense::get_TrialUniqueId);
     com_ptr<winabi::IMapView<winabi::IStoreLicense>> add_ons;
     check_hresult(licence->get_AddOnLicenses(add_ons.put()));
-    for (const auto& add_on : map_values(add_ons.get())) record.add_ons.push_back(read_add_on_license(add_on.get()));
+    const auto values = map_values(add_ons.get());
+    record.add_ons.reserve(values.size());
+    for (const auto& add_on : values) record.add_ons.push_back(read_add_on_license(add_on.get()));
     return record;
 }
 
@@ -106,7 +108,9 @@ std::vector<product_record> read_products(winabi::IStoreProductQueryResult* resu
     check_hresult(extended);
     com_ptr<winabi::IMapView<winabi::IStoreProduct>> products;
     check_hresult(result->get_Products(products.put()));
+    const auto values = map_values(products.get());
     std::vector<product_record> records;
-    for (const auto& product : map_values(products.get())) records.push_back(read_product(product.get()));
+    records.reserve(values.size());
+    for (const auto& product : values) records.push_back(read_product(product.get()));
     return records;
 }
