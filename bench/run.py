@@ -83,6 +83,8 @@ def native_figures(report, build, runs, scratch):
     bridge = str(build / "store-bridge")
     minimal = scratch / "minimal"
     subprocess.run(["cc", "-O2", "-o", str(minimal), str(ROOT / "bench" / "minimal.c")], check=True)
+    fresh_line = scratch / "fresh_line"
+    subprocess.run(["cc", "-O2", "-o", str(fresh_line), str(ROOT / "bench" / "fresh_line.c")], check=True)
 
     # 1. Instructions of a whole usage run against the yardstick (callgrind counts, repeatable).
     bridge_count = callgrind_instructions([bridge])
@@ -132,6 +134,18 @@ def native_figures(report, build, runs, scratch):
                       "%.2f ms for an empty answer + %.2f ms for the large one" % (empty_lag, added))
         peak = max(peak_resident_kib([bridge, *args], scenario("after=now;" + catalogue)) for _ in range(5)) / 1024
         report.figure("peak resident memory, %s" % flow, "%.2f" % peak, "MiB", "<= 8", peak <= 8)
+        # What the answer's size alone costs on this machine: a C program that
+        # only puts as many bytes into fresh memory and writes them, against
+        # itself writing nothing (the same difference as above).
+        size = len(subprocess.run([bridge, *args], env=scenario("after=now;" + catalogue), stdin=subprocess.DEVNULL,
+                                  capture_output=True).stdout)
+        sized, nothing = [], []
+        for _ in range(runs):
+            sized.append(run_measured([str(fresh_line), str(size)])[0])
+            nothing.append(run_measured([str(fresh_line), "0"])[0])
+        floor = (statistics.median(sized) - statistics.median(nothing)) * 1e3
+        report.figure("  yardstick: C program writing its %d bytes" % size, "%.2f" % floor, "ms", "report", True,
+                      "fresh memory for the line alone")
 
     # 5. CPU time of each flow during a 10 s dialog: the waits must sleep.
     for flow, args in (("buy", ["buy", "X"]), ("review", ["review"])):
