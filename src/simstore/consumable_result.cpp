@@ -15,10 +15,8 @@ public:
     ~consumable_result() { result_released(*simulation_); }
 
     HRESULT STDMETHODCALLTYPE get_Status(winabi::StoreConsumableStatus* value) override {
-        return read_field(*simulation_, store_field::consumable_status, value, [&] {
-            *value = static_cast<winabi::StoreConsumableStatus>(simulation_->settings.consumable);
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::consumable_status, value,
+                          static_cast<winabi::StoreConsumableStatus>(simulation_->settings.consumable));
     }
     HRESULT STDMETHODCALLTYPE get_TrackingId(GUID* value) override {
         simulation_->log.record("get_TrackingId", "result");
@@ -26,16 +24,11 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_BalanceRemaining(UINT32* value) override {
-        return read_field(*simulation_, store_field::consumable_balance, value, [&] {
-            *value = simulation_->settings.balance;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::consumable_balance, value, simulation_->settings.balance);
     }
     HRESULT STDMETHODCALLTYPE get_ExtendedError(HRESULT* value) override {
-        return read_field(*simulation_, store_field::consumable_extended_error, value, [&] {
-            *value = simulation_->settings.extended_error;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::consumable_extended_error, value,
+                          simulation_->settings.extended_error);
     }
 
 private:

@@ -6,6 +6,8 @@
 #include "simulation.h"
 #include "store_fields.h"
 
+#include <type_traits>
+
 namespace simstore {
 
 // Clears the out-parameter, then fails as the scenario says or lets `fill` answer.
@@ -18,6 +20,15 @@ HRESULT read_field(simulation& simulation, store_field field, T* value, Fill fil
     const HRESULT failure = simulation.settings.field_failures[static_cast<std::size_t>(field)];
     if (failure < 0) return injected_failure(failure, simulation.settings.error);
     return fill();
+}
+
+// A field that holds a plain value: read as above, answering `answer`.
+template <class T>
+HRESULT read_value(simulation& simulation, store_field field, T* value, const std::type_identity_t<T>& answer) {
+    return read_field(simulation, field, value, [&] {
+        *value = answer;
+        return S_OK;
+    });
 }
 
 // A new string for the caller, who frees it.

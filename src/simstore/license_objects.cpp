@@ -19,16 +19,10 @@ public:
         return read_field(*simulation_, store_field::license_sku, value, [&] { return copy_string(settings_.sku, value); });
     }
     HRESULT STDMETHODCALLTYPE get_IsActive(boolean* value) override {
-        return read_field(*simulation_, store_field::license_active, value, [&] {
-            *value = settings_.active;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::license_active, value, settings_.active);
     }
     HRESULT STDMETHODCALLTYPE get_ExpirationDate(winabi::DateTime* value) override {
-        return read_field(*simulation_, store_field::license_expires, value, [&] {
-            value->UniversalTime = settings_.expires;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::license_expires, value, winabi::DateTime{settings_.expires});
     }
     HRESULT STDMETHODCALLTYPE get_ExtendedJsonData(HSTRING* value) override {
         *value = nullptr;
@@ -53,22 +47,13 @@ public:
         return read_field(*simulation_, store_field::app_sku, value, [&] { return copy_string(settings().sku, value); });
     }
     HRESULT STDMETHODCALLTYPE get_IsActive(boolean* value) override {
-        return read_field(*simulation_, store_field::app_active, value, [&] {
-            *value = settings().active;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::app_active, value, settings().active);
     }
     HRESULT STDMETHODCALLTYPE get_IsTrial(boolean* value) override {
-        return read_field(*simulation_, store_field::app_trial, value, [&] {
-            *value = settings().trial;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::app_trial, value, settings().trial);
     }
     HRESULT STDMETHODCALLTYPE get_ExpirationDate(winabi::DateTime* value) override {
-        return read_field(*simulation_, store_field::app_expires, value, [&] {
-            value->UniversalTime = settings().expires;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::app_expires, value, winabi::DateTime{settings().expires});
     }
     HRESULT STDMETHODCALLTYPE get_ExtendedJsonData(HSTRING* value) override {
         *value = nullptr;
@@ -95,16 +80,10 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_TrialTimeRemaining(winabi::TimeSpan* value) override {
-        return read_field(*simulation_, store_field::app_trial_left, value, [&] {
-            value->Duration = settings().trial_left;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::app_trial_left, value, winabi::TimeSpan{settings().trial_left});
     }
     HRESULT STDMETHODCALLTYPE get_IsTrialOwnedByThisUser(boolean* value) override {
-        return read_field(*simulation_, store_field::app_trial_owned, value, [&] {
-            *value = settings().trial_owned;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::app_trial_owned, value, settings().trial_owned);
     }
     HRESULT STDMETHODCALLTYPE get_TrialUniqueId(HSTRING* value) override {
         return read_field(*simulation_, store_field::app_trial_id, value,

@@ -24,16 +24,10 @@ public:
                           [&] { return copy_string(settings_.formatted, value); });
     }
     HRESULT STDMETHODCALLTYPE get_IsOnSale(boolean* value) override {
-        return read_field(*simulation_, store_field::price_on_sale, value, [&] {
-            *value = settings_.on_sale;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::price_on_sale, value, settings_.on_sale);
     }
     HRESULT STDMETHODCALLTYPE get_SaleEndDate(winabi::DateTime* value) override {
-        return read_field(*simulation_, store_field::price_sale_end, value, [&] {
-            value->UniversalTime = settings_.sale_ends;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::price_sale_end, value, winabi::DateTime{settings_.sale_ends});
     }
     HRESULT STDMETHODCALLTYPE get_CurrencyCode(HSTRING* value) override {
         return read_field(*simulation_, store_field::price_currency, value,
@@ -72,10 +66,7 @@ public:
                           [&] { return copy_string(settings_.kind, value); });
     }
     HRESULT STDMETHODCALLTYPE get_IsInUserCollection(boolean* value) override {
-        return read_field(*simulation_, store_field::product_in_collection, value, [&] {
-            *value = settings_.in_collection;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::product_in_collection, value, settings_.in_collection);
     }
     HRESULT STDMETHODCALLTYPE get_Price(winabi::IStorePrice** value) override {
         return read_field(*simulation_, store_field::product_price, value, [&]() -> HRESULT {
@@ -139,10 +130,8 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_ExtendedError(HRESULT* value) override {
-        return read_field(*simulation_, store_field::result_extended_error, value, [&] {
-            *value = simulation_->settings.extended_error;
-            return S_OK;
-        });
+        return read_value(*simulation_, store_field::result_extended_error, value,
+                          simulation_->settings.extended_error);
     }
 
 private:
