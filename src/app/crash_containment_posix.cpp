@@ -1,25 +1,15 @@
 #include "crash_containment.h"
 
+#include "../output/run_end.h"
 #include "../output/standard_output.h"
 
 #include <csignal>
 #include <exception>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace {
 
 // The handlers run here, so a stack overflow on the main thread is covered too.
 alignas(16) char alternate_stack[64 * 1024];
-
-// Ends every thread at once, with no exit processing. On Linux straight through
-// the system call: sanitizer runtimes intercept _exit and run exit work there.
-[[noreturn]] void end_process_now(int code) {
-#ifdef __linux__
-    syscall(SYS_exit_group, code);
-#endif
-    _exit(code);
-}
 
 // Async-signal-safe: no allocation, no lock. The crash line goes out only when
 // no other line has; after a line (or while one is going out, for a bounded

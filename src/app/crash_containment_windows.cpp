@@ -1,5 +1,6 @@
 #include "crash_containment.h"
 
+#include "../output/run_end.h"
 #include "../output/standard_output.h"
 #include "../platform/win.h"
 
@@ -15,8 +16,7 @@ namespace {
     int exit_code = 1;
     if (standard_output_claim().claim(exit_code)) write_to_standard_output({crash_line_bytes, crash_line_size});
     else exit_code = wait_for_claimed_line();
-    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exit_code));
-    for (;;) Sleep(INFINITE);
+    end_process_now(exit_code);
 }
 
 // abort ends the run without a line, as it does elsewhere, but also without the

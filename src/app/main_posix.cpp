@@ -2,6 +2,7 @@
 // invalid byte turning into U+FFFD, as Windows would have handed them over.
 #include "command_line.h"
 #include "crash_containment.h"
+#include "../output/run_end.h"
 
 #include <cstring>
 #include <vector>
@@ -18,5 +19,6 @@ int main(int argc, char** argv) {
         text.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, argv[i], bytes, text.data(), bytes)));
         pointers[static_cast<std::size_t>(i)] = text.c_str();
     }
-    return run_command_line(argc, pointers.data());
+    // Never a return from main: see run_end.h.
+    end_run(run_command_line(argc, pointers.data()));
 }

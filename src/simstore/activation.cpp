@@ -1,12 +1,16 @@
 #include "activation.h"
 #include "context.h"
 #include "error_information.h"
+#include "faults.h"
 #include "simulation.h"
 #include "text.h"
 #include "../platform/com_object.h"
 #include "../store/store_abi.h"
 
+#include <chrono>
+#include <cstdlib>
 #include <new>
+#include <thread>
 
 namespace simstore {
 namespace {
@@ -43,6 +47,21 @@ bool names_store_context(HSTRING class_id) {
     return wide_view(text, length) == winabi::store_context_class;
 }
 
+void hang_for_ever() {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
+// Exit work registered here runs when the process ends through exit
+// processing: at exit() on POSIX, at this DLL's detach on Windows.
+bool register_exit_work(exit_work work) {
+    switch (work) {
+    case exit_work::none: return true;
+    case exit_work::hang: return std::atexit(hang_for_ever) == 0;
+    case exit_work::fault: return std::atexit(write_through_bad_pointer) == 0;
+    }
+    return true;
+}
+
 } // namespace
 
 HRESULT activate_store_context(HSTRING class_id, const parsed_scenario& configured,
@@ -55,8 +74,10 @@ HRESULT activate_store_context(HSTRING class_id, const parsed_scenario& configur
         words.description = words.restricted = wide_of_utf8(refused->message);
         return injected_failure(E_INVALIDARG, words);
     }
+    const scenario& settings = std::get<scenario>(configured);
+    if (!register_exit_work(settings.at_exit)) return E_OUTOFMEMORY;
     try {
-        auto simulation = std::make_shared<simstore::simulation>(std::get<scenario>(configured), trace_file);
+        auto simulation = std::make_shared<simstore::simulation>(settings, trace_file);
         *factory = new store_context_factory(std::move(simulation));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

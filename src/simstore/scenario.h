@@ -23,6 +23,12 @@ using std::chrono::milliseconds;
 
 enum class completion { after_delay, at_creation, never };
 
+// The Store's own exit work (its static destructors; the DLL's detach on
+// Windows): it may never finish, as on a lock that a thread killed by the
+// process's end held, or it may fault, as on an object such a thread left half
+// changed.
+enum class exit_work { none, hang, fault };
+
 enum class crash_kind { none, worker, main, language_exception, release, twice, abort };
 
 // The error information that accompanies every injected failure.
@@ -136,6 +142,7 @@ struct scenario {
     std::array<HRESULT, static_cast<std::size_t>(store_field::count)> field_failures{}; // S_OK: the read succeeds
     std::vector<posted_message> posts;
     crash_kind crash = crash_kind::none;
+    exit_work at_exit = exit_work::none;
 
     // Read by the portable platform; the Windows DLL ignores them.
     HRESULT apartment = S_OK;

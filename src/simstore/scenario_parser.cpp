@@ -254,6 +254,12 @@ const key_rule rules[] = {
          s.package = read_text(v);
          return s.package.has_value() && !s.package->empty();
      }},
+    {"at-exit", "hang or fault",
+     [](std::string_view v, scenario& s) {
+         if (v == "hang") return s.at_exit = exit_work::hang, true;
+         if (v == "fault") return s.at_exit = exit_work::fault, true;
+         return false;
+     }},
     {"crash", "worker, main, throw, release, twice or abort",
      [](std::string_view v, scenario& s) {
          constexpr std::pair<std::string_view, crash_kind> kinds[] = {

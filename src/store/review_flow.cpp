@@ -5,6 +5,7 @@
 #include "completion_outcome.h"
 #include "owner_window.h"
 #include "store_calls.h"
+#include "../output/run_end.h"
 #include "../output/standard_output.h"
 #include "../platform/unique_any.h"
 
@@ -62,7 +63,7 @@ void wait_for_review(HANDLE event, HWND owner) {
         if (waited == WAIT_FAILED) raise_last_error();
         drain_messages();
         if (owner && !IsWindow(owner)) {
-            ExitProcess(static_cast<UINT>(write_result_line(owner_closed_line())));
+            end_run(write_result_line(owner_closed_line()));
         }
     }
 }

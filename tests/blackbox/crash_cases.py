@@ -1,7 +1,7 @@
 """Crash containment: whatever nothing else handles still gives the host the crash line and exit code 1."""
 
-from case import NATIVE, WINDOWS, Case
-from lines import crash, nothing
+from case import NATIVE, OWNER, WINDOWS, Case, Owner
+from lines import crash, licence, nothing, owner_closed, purchase_failure, purchase_status, review_status
 
 SIGABRT_EXIT = -6  # killed by SIGABRT, as Python reports it
 WINDOWS_ABORT_EXIT = 3
@@ -26,6 +26,24 @@ CASES = [
          targets={NATIVE}),
     Case("abort from the Store leaves no line under Windows", ["buy", "X"], nothing(), WINDOWS_ABORT_EXIT,
          sim="crash=abort", targets={WINDOWS}),
+    # Once the line is out the run ends at once: exit work of the Store's that
+    # would hang or fault (as it may while a Store thread still runs, or after
+    # the end killed one holding a lock) never runs, so line, exit code and an
+    # empty standard error stay the run's.
+    Case("the Store's exit work would hang after a purchase", ["buy", "X"], purchase_status("purchased"), 0,
+         sim="after=0;at-exit=hang", time_limit=5),
+    Case("the Store's exit work would fault after a purchase", ["buy", "X"], purchase_status("purchased"), 0,
+         sim="after=0;at-exit=fault"),
+    Case("the Store's exit work would hang after a review", ["review"], review_status("succeeded", False), 0,
+         sim="at-exit=hang", time_limit=5),
+    Case("the Store's exit work would hang after a query", ["license"], licence(), 0, sim="at-exit=hang",
+         time_limit=5),
+    Case("the Store's exit work would fault after a failure line", ["buy", "X"], purchase_failure("no result"), 1,
+         sim="results=null;at-exit=fault"),
+    Case("the Store's exit work would hang after the owner closed", ["review", OWNER], owner_closed(), 1,
+         sim="after=never;at-exit=hang", owner=Owner(close_after_ms=500), time_limit=5),
+    Case("the Store's exit work would hang while a crash line is out", ["buy", "X"], crash(), 1,
+         sim="crash=worker;after=20;at-exit=hang", time_limit=5),
     # The crash path itself, with every allocation made fatal: an allocating
     # handler would end in abort, without the line.
     Case("crash path allocates nothing: hardware fault", ["fault"], crash(), 1, program="crash-probe"),

@@ -33,7 +33,7 @@ std::string describe(const scenario& s) {
         << s.updated << std::hex << " updated_failure " << s.updated_failure << " status " << s.status
         << " description " << text_of(s.error.description) << " restricted " << text_of(s.error.restricted)
         << " reported " << (s.error.reported ? *s.error.reported : 0) << " details " << s.error.details << std::dec
-        << " crash " << static_cast<int>(s.crash) << std::hex << " apartment " << s.apartment << " anchor_fails "
+        << " crash " << static_cast<int>(s.crash) << " at_exit " << static_cast<int>(s.at_exit) << std::hex << " apartment " << s.apartment << " anchor_fails "
         << s.anchor_fails << " event_fails " << s.event_fails << " guid " << s.guid << std::dec << " consumable "
         << s.consumable << " balance " << s.balance << " package " << text_of(s.package);
     for (const posted_message& post : s.posts) out << " post " << post.quit << '@' << post.after_request.count();
@@ -131,6 +131,8 @@ const good_case good_cases[] = {
     {"crash=release", [](scenario& s) { s.crash = crash_kind::release; }},
     {"crash=twice", [](scenario& s) { s.crash = crash_kind::twice; }},
     {"crash=abort", [](scenario& s) { s.crash = crash_kind::abort; }},
+    {"at-exit=hang", [](scenario& s) { s.at_exit = exit_work::hang; }},
+    {"at-exit=fault", [](scenario& s) { s.at_exit = exit_work::fault; }},
     {"  purchase=NotPurchased ;\treview=Error\t; after=now ",
      [](scenario& s) {
          s.purchase = 2;
@@ -265,6 +267,7 @@ const bad_case bad_cases[] = {
     {"package=", "package=", "expected a package full name (percent-encoded text, not empty)"},
     {"package=%zz", "package=%zz", "expected a package full name (percent-encoded text, not empty)"},
     {"crash=segv", "crash=segv", "expected worker, main, throw, release, twice or abort"},
+    {"at-exit=crash", "at-exit=crash", "expected hang or fault"},
 };
 
 TEST(scenario_parser, refuses_bad_items_by_name) {

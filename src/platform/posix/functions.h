@@ -33,7 +33,10 @@ DWORD GetCurrentThreadId();
 LONG GetCurrentPackageFullName(UINT32* length, LPWSTR name); // the scenario's package, if it names one
 DWORD GetLastError();
 void SetLastError(DWORD error);
-[[noreturn]] void ExitProcess(UINT exit_code);
+HANDLE GetCurrentProcess();
+// For the current process only: ends every thread at once, without exit processing.
+BOOL TerminateProcess(HANDLE process, UINT exit_code);
+void Sleep(DWORD milliseconds);
 
 // Standard output, the one file the program writes
 HANDLE GetStdHandle(DWORD which);

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -14,6 +16,8 @@ std::atomic<DWORD> next_thread_id{1};
 
 // Standard output as a handle: an odd value, never one of the events' handles.
 const HANDLE standard_output = reinterpret_cast<HANDLE>(std::uintptr_t{0x11});
+// The current process's pseudo-handle, as Windows has it.
+const HANDLE current_process = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
 
 } // namespace
 
@@ -41,8 +45,30 @@ LONG GetCurrentPackageFullName(UINT32* length, LPWSTR name) {
     return static_cast<LONG>(ERROR_SUCCESS);
 }
 
-// Like Windows, no exit processing of the runtime: buffered output is not flushed.
-void ExitProcess(UINT exit_code) { _exit(static_cast<int>(exit_code)); }
+HANDLE GetCurrentProcess() { return current_process; }
+
+// Like Windows, no exit processing: no destructors, no atexit work, no flush. On
+// Linux straight through the system call: sanitizer runtimes intercept _exit and
+// run exit work of their own there.
+BOOL TerminateProcess(HANDLE process, UINT exit_code) {
+    if (process != current_process) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+#ifdef __linux__
+    syscall(SYS_exit_group, static_cast<int>(exit_code));
+#endif
+    _exit(static_cast<int>(exit_code));
+}
+
+void Sleep(DWORD milliseconds) {
+    if (milliseconds == INFINITE) {
+        for (;;) pause();
+    }
+    timespec left{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+}
 
 HANDLE GetStdHandle(DWORD which) {
     if (which == STD_OUTPUT_HANDLE) return standard_output;
