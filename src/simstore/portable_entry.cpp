@@ -34,7 +34,8 @@ simulated_platform platform_of(const simstore::parsed_scenario& parsed) {
     platform.wait_fails = settings->wait_fails;
     platform.package = settings->package;
     for (const simstore::declared_window& window : settings->windows)
-        platform.windows.push_back({window.handle, window.rect, window.closes_after_start});
+        platform.windows.push_back(
+            {window.handle, window.rect, window.closes_after_start, window.process_exits_after_start});
     return platform;
 }
 

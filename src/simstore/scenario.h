@@ -49,6 +49,7 @@ struct declared_window {
     HWND handle;
     std::optional<RECT> rect; // none: GetWindowRect fails
     std::optional<milliseconds> closes_after_start;
+    std::optional<milliseconds> process_exits_after_start; // the window goes with its process
 };
 
 // Every field of the query results that the bridge reads; a scenario can make
