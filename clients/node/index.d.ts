@@ -162,6 +162,9 @@ export interface ReviewOptions extends BridgeOptions {
   window?: WindowHandle | null;
 }
 
+/** buy takes the host's window as review does. */
+export type PurchaseOptions = ReviewOptions;
+
 export interface ProductsOptions extends BridgeOptions {
   /** Product kind words, asked for in this order; each non-empty, without commas. Default: Durable, Consumable,
    * UnmanagedConsumable. */
@@ -192,7 +195,8 @@ export class StoreBridgeError extends Error {
   readonly cause?: unknown;
 }
 
-export function buy(storeId: string, options?: BridgeOptions): Promise<PurchaseResult>;
+/** The purchase dialog, centred over the host's window when `window` is given (as for review). */
+export function buy(storeId: string, options?: PurchaseOptions): Promise<PurchaseResult>;
 export function review(options?: ReviewOptions): Promise<ReviewResult>;
 /** The app's licence and the add-on licences the user holds. No UI. */
 export function license(options?: BridgeOptions): Promise<LicenseResult>;

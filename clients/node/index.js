@@ -40,7 +40,8 @@ function storeIdArgument(storeId) {
 }
 
 async function buy(storeId, options) {
-  return run('buy', [storeIdArgument(storeId)], options);
+  const handle = windowArgument(options?.window);
+  return run('buy', [storeIdArgument(storeId), ...(handle === undefined ? [] : [handle])], options);
 }
 
 async function review(options) {

@@ -15,14 +15,16 @@ OWNER = "{owner}"
 
 @dataclass(frozen=True)
 class Owner:
-    """A window of another process for "review <handle>".
+    """A window of another process for "review <handle>" and "buy <id> <handle>".
 
     Under Wine a real window of the owner-window program; on the portable target
-    a window the scenario declares (window=HANDLE:L,T,R,B[:close=MS]).
-    close_after_ms destroys it that long after the bridge started."""
+    a window the scenario declares (window=HANDLE:L,T,R,B[:close=MS][:exit=MS]).
+    close_after_ms destroys it that long after the bridge started;
+    exit_after_ms ends its process then, which takes the window with it."""
 
     rect: tuple = (200, 150, 1000, 750)
     close_after_ms: Optional[int] = None
+    exit_after_ms: Optional[int] = None
 
 
 @dataclass(frozen=True)

@@ -110,6 +110,8 @@ class DeclaredOwner:
         item = "window=%d:%d,%d,%d,%d" % (self.handle, left, top, right, bottom)
         if owner.close_after_ms is not None:
             item += ":close=%d" % owner.close_after_ms
+        if owner.exit_after_ms is not None:
+            item += ":exit=%d" % owner.exit_after_ms
         self.scenario_item = item
 
     def started(self, case_start):
@@ -125,7 +127,7 @@ class OwnerWindow:
     def __init__(self, target, owner):
         self.owner = owner
         self.scenario_item = None
-        self.timer = None
+        self.timers = []
         self.process = subprocess.Popen(
             target.command(target.owner_program, [str(edge) for edge in owner.rect]),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
@@ -136,22 +138,24 @@ class OwnerWindow:
         self.handle = int(line)
 
     def started(self, case_start):
-        if self.owner.close_after_ms is not None:
-            delay = case_start + self.owner.close_after_ms / 1000 - time.monotonic()
-            self.timer = threading.Timer(max(delay, 0), self._send_close)
-            self.timer.start()
+        for after_ms, word in ((self.owner.close_after_ms, b"close"), (self.owner.exit_after_ms, b"exit")):
+            if after_ms is not None:
+                delay = case_start + after_ms / 1000 - time.monotonic()
+                timer = threading.Timer(max(delay, 0), self._send, [word])
+                timer.start()
+                self.timers.append(timer)
 
-    def _send_close(self):
+    def _send(self, word):
         try:
-            self.process.stdin.write(b"close\n")
+            self.process.stdin.write(word + b"\n")
             self.process.stdin.flush()
         except (BrokenPipeError, ValueError):
             pass
 
     def close(self):
-        if self.timer:
-            self.timer.cancel()
-            self.timer.join()
+        for timer in self.timers:
+            timer.cancel()
+            timer.join()
         try:
             self.process.stdin.close()
         except BrokenPipeError:

@@ -144,8 +144,8 @@ function misuses(purchase: PurchaseResult, reviewed: ReviewResult): void {
   buy('9NBLGGH4R315', { executable: 42 });
   // @ts-expect-error a window handle is no string
   review({ executable, window: '4242' });
-  // @ts-expect-error buy takes no window
-  buy('9NBLGGH4R315', { executable, window: 4242 });
+  // @ts-expect-error a window handle is no string, for buy either
+  buy('9NBLGGH4R315', { executable, window: '4242' });
   // @ts-expect-error the signal is an AbortSignal
   buy('9NBLGGH4R315', { executable, signal: true });
 }

@@ -41,10 +41,11 @@ __all__ = ["buy", "review", "license", "products", "collection", "consume", "bal
 R = TypeVar("R")
 
 
-def buy(store_id: str, *, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
-        env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
-    """Shows the purchase dialog for the product with this Store ID."""
-    return _run(BUY, store_id_argument(store_id), executable, timeout, env)
+def buy(store_id: str, *, executable: Optional[PathLike] = None, window: Optional[int] = None,
+        timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
+    """Shows the purchase dialog for the product with this Store ID, centred over the host's window (an HWND as
+    int) when given."""
+    return _run(BUY, store_id_argument(store_id) + window_argument(window), executable, timeout, env)
 
 
 def review(*, executable: Optional[PathLike] = None, window: Optional[int] = None, timeout: Optional[float] = None,

@@ -21,10 +21,11 @@ __all__ = ["buy", "review", "license", "products", "collection", "consume", "bal
 R = TypeVar("R")
 
 
-async def buy(store_id: str, *, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
-              env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
-    """Shows the purchase dialog for the product with this Store ID."""
-    return await _run(BUY, store_id_argument(store_id), executable, timeout, env)
+async def buy(store_id: str, *, executable: Optional[PathLike] = None, window: Optional[int] = None,
+              timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
+    """Shows the purchase dialog for the product with this Store ID, centred over the host's window (an HWND as
+    int) when given."""
+    return await _run(BUY, store_id_argument(store_id) + window_argument(window), executable, timeout, env)
 
 
 async def review(*, executable: Optional[PathLike] = None, window: Optional[int] = None,

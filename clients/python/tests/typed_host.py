@@ -41,11 +41,12 @@ def misuses(purchase: PurchaseResult, review: ReviewResult) -> None:
     purchase.updated  # type: ignore[union-attr]
     store_bridge.buy(42, executable="store-bridge.exe")  # type: ignore[arg-type]
     store_bridge.review(executable="store-bridge.exe", window="4242")  # type: ignore[arg-type]
+    store_bridge.buy("9NBLGGH4R315", window="4242")  # type: ignore[arg-type]
     store_bridge.buy("9NBLGGH4R315", executable=42)  # type: ignore[arg-type]
 
 
 def with_bundled_program() -> Path:
-    bought: PurchaseResult = store_bridge.buy("9NBLGGH4R315")
+    bought: PurchaseResult = store_bridge.buy("9NBLGGH4R315", window=4242)
     reviewed: ReviewResult = store_bridge.review(window=4242)
     return store_bridge.exe_path()
 
