@@ -38,7 +38,7 @@ std::string_view store_id_of_sku(std::string_view sku) { return sku.substr(0, sk
 // An entry's names, punctuation, flags and date, beside its texts.
 constexpr std::size_t entry_frame_bytes = 256;
 
-std::size_t text_bytes(const add_on_licence_record& add_on) { return 2 * add_on.sku.size() + add_on.offer_token.size(); }
+std::size_t text_bytes(const add_on_license_record& add_on) { return 2 * add_on.sku.size() + add_on.offer_token.size(); }
 
 std::size_t text_bytes(const product_record& product) {
     return product.store_id.size() + product.kind.size() + product.title.size() + product.description.size() +
@@ -77,7 +77,7 @@ void append_sorted(std::string& line, const std::vector<Record>& records, StoreI
     line += ']';
 }
 
-void append_add_on_entry(std::string& line, const add_on_licence_record& add_on) {
+void append_add_on_entry(std::string& line, const add_on_license_record& add_on) {
     line += '{';
     append_text(line, "storeId", store_id_of_sku(add_on.sku));
     append_text(line, "sku", add_on.sku);
@@ -106,18 +106,18 @@ void append_product_entry(std::string& line, const product_record& product) {
 
 } // namespace
 
-result_line licence_line(const app_licence_record& licence) {
+result_line license_line(const app_license_record& license) {
     std::string line = R"({"status":"ok")";
-    append_bool(line, "active", licence.active);
-    append_bool(line, "trial", licence.trial);
-    append_bool(line, "trialOwned", licence.trial_owned);
+    append_bool(line, "active", license.active);
+    append_bool(line, "trial", license.trial);
+    append_bool(line, "trialOwned", license.trial_owned);
     append_member(line, "trialSecondsLeft");
-    line += std::to_string(licence.trial ? whole_seconds_of_ticks(licence.trial_left) : 0);
-    append_date(line, "expires", licence.expires);
-    append_text(line, "sku", licence.sku);
-    append_text(line, "trialId", licence.trial_id);
+    line += std::to_string(license.trial ? whole_seconds_of_ticks(license.trial_left) : 0);
+    append_date(line, "expires", license.expires);
+    append_text(line, "sku", license.sku);
+    append_text(line, "trialId", license.trial_id);
     append_member(line, "addOns");
-    append_sorted(line, licence.add_ons, [](const add_on_licence_record& a) { return store_id_of_sku(a.sku); },
+    append_sorted(line, license.add_ons, [](const add_on_license_record& a) { return store_id_of_sku(a.sku); },
                   append_add_on_entry);
     line += R"(,"error":null})";
     return {std::move(line), 0};

@@ -13,14 +13,14 @@
 #include <string_view>
 #include <vector>
 
-struct add_on_licence_record {
+struct add_on_license_record {
     std::string sku; // the SKU Store ID, "9NBLGGH4TNMP/0010"
     bool active = false;
     std::int64_t expires = 0;
     std::string offer_token;
 };
 
-struct app_licence_record {
+struct app_license_record {
     bool active = false;
     bool trial = false;
     bool trial_owned = false;
@@ -28,7 +28,7 @@ struct app_licence_record {
     std::int64_t expires = 0;    // DateTime ticks
     std::string sku;
     std::string trial_id;
-    std::vector<add_on_licence_record> add_ons;
+    std::vector<add_on_license_record> add_ons;
 };
 
 // A missing price leaves its texts empty, on_sale false and sale_ends 0.
@@ -49,7 +49,7 @@ struct product_record {
 
 // {"status":"ok","active":...,"addOns":[...],"error":null}, exit code 0;
 // add-ons sorted by Store ID (the SKU Store ID up to its first '/').
-result_line licence_line(const app_licence_record& licence);
+result_line license_line(const app_license_record& license);
 
 // {"status":"ok","products":[...],"error":null}, exit code 0; sorted by Store ID.
 result_line product_list_line(const std::vector<product_record>& products);

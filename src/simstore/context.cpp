@@ -70,8 +70,8 @@ public:
         simulation_->log.record("GetAppLicenseAsync", "context",
                                 [](trace_line& line) { line.text("via", "IStoreContext"); });
         return request(operation, result_maker<winabi::IStoreAppLicense>(
-                                      [simulation = simulation_](winabi::IStoreAppLicense** licence) {
-                                          return create_app_license(simulation, licence);
+                                      [simulation = simulation_](winabi::IStoreAppLicense** license) {
+                                          return create_app_license(simulation, license);
                                       }));
     }
 

@@ -14,7 +14,7 @@ public:
     // could not be opened (another user's, or a protected one).
     HANDLE process() const noexcept { return process_.get(); }
     // How long a wait may go without looking at the window.
-    DWORD check_interval_ms() const noexcept { return owner_ ? 50 : INFINITE; }
+    DWORD check_interval_ms() const noexcept { return owner_ ? 60 : INFINITE; }
     bool closed() const noexcept;
 
 private:

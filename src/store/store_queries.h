@@ -14,7 +14,7 @@ com_ptr<winabi::IProductQueryOperation> request_user_collection(winabi::IStoreCo
                                                                 winabi::IIterable<HSTRING>* kinds);
 
 // The licence and its add-on licences; a null add-on map is no add-ons.
-app_licence_record read_app_license(winabi::IStoreAppLicense* licence);
+app_license_record read_app_license(winabi::IStoreAppLicense* license);
 
 // A failing ExtendedError is raised before the products are read, as its
 // failure; a null product map is no products, a null price no price.

@@ -71,17 +71,17 @@ TEST(append_json_string, every_kind_of_byte_at_every_place_among_plain_ones) {
     }
 }
 
-TEST(licence_line, default_full_licence) {
-    app_licence_record licence;
-    licence.active = true;
-    licence.trial_left = std::numeric_limits<std::int64_t>::max();
-    licence.expires = never;
-    EXPECT_EQ(licence_line(licence).text,
+TEST(license_line, default_full_license) {
+    app_license_record license;
+    license.active = true;
+    license.trial_left = std::numeric_limits<std::int64_t>::max();
+    license.expires = never;
+    EXPECT_EQ(license_line(license).text,
               R"({"status":"ok","active":true,"trial":false,"trialOwned":false,"trialSecondsLeft":0,"expires":null,)"
               R"("sku":"","trialId":"","addOns":[],"error":null})");
 }
 
-TEST(licence_line, trial_seconds_only_for_a_trial_rounded_down_and_never_negative) {
+TEST(license_line, trial_seconds_only_for_a_trial_rounded_down_and_never_negative) {
     const struct {
         bool trial;
         std::int64_t left;
@@ -93,28 +93,28 @@ TEST(licence_line, trial_seconds_only_for_a_trial_rounded_down_and_never_negativ
         {true, std::numeric_limits<std::int64_t>::max(), "922337203685"},
     };
     for (const auto& c : cases) {
-        app_licence_record licence;
-        licence.trial = c.trial;
-        licence.trial_left = c.left;
-        EXPECT_NE(licence_line(licence).text.find(std::string(R"("trialSecondsLeft":)") + c.seconds + ","), std::string::npos)
+        app_license_record license;
+        license.trial = c.trial;
+        license.trial_left = c.left;
+        EXPECT_NE(license_line(license).text.find(std::string(R"("trialSecondsLeft":)") + c.seconds + ","), std::string::npos)
             << c.left;
     }
 }
 
-TEST(licence_line, add_ons_sorted_by_store_id_with_every_member) {
-    app_licence_record licence;
-    licence.active = licence.trial = licence.trial_owned = true;
-    licence.trial_left = 3600 * second;
-    licence.expires = march_2027;
-    licence.sku = "9NBLGGH4R315/0010";
-    licence.trial_id = "t\"1";
-    licence.add_ons = {
+TEST(license_line, add_ons_sorted_by_store_id_with_every_member) {
+    app_license_record license;
+    license.active = license.trial = license.trial_owned = true;
+    license.trial_left = 3600 * second;
+    license.expires = march_2027;
+    license.sku = "9NBLGGH4R315/0010";
+    license.trial_id = "t\"1";
+    license.add_ons = {
         {"9ZZ/0011", true, never, "z"},
         {"9AA", false, 0, "bare"},
         {"9ZZ/0010", true, march_2027, "z"},
         {"9AB/1/2", true, 1, "two slashes"},
     };
-    EXPECT_EQ(licence_line(licence).text,
+    EXPECT_EQ(license_line(license).text,
               R"({"status":"ok","active":true,"trial":true,"trialOwned":true,"trialSecondsLeft":3600,)"
               R"("expires":"2027-03-01T00:00:00Z","sku":"9NBLGGH4R315/0010","trialId":"t\"1","addOns":[)"
               R"({"storeId":"9AA","sku":"9AA","active":false,"expires":null,"offerToken":"bare"},)"
@@ -159,7 +159,7 @@ TEST(product_list_line, the_same_records_in_any_order_give_the_same_bytes) {
 }
 
 TEST(query_lines, exit_code_0_for_an_answer_and_1_for_a_failure) {
-    EXPECT_EQ(licence_line({}).exit_code, 0);
+    EXPECT_EQ(license_line({}).exit_code, 0);
     EXPECT_EQ(product_list_line({}).exit_code, 0);
     EXPECT_EQ(query_failure_line(E_FAIL, "").exit_code, 1);
     EXPECT_EQ(query_failure_line("no result").exit_code, 1);

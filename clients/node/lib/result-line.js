@@ -98,10 +98,10 @@ const COMMANDS = {
   license: queryLines(shape(
     ['status', 'active', 'trial', 'trialOwned', 'trialSecondsLeft', 'expires', 'sku', 'trialId', 'addOns', 'error'], 0,
     (line) => {
-      const licence = fields(line, LICENSE);
+      const license = fields(line, LICENSE);
       const addOns = entries(line.addOns, ADD_ON);
-      return line.status === 'ok' && line.error === null && licence && addOns
-        ? { status: 'ok', ...licence, addOns, error: null, exitCode: 0 } : undefined;
+      return line.status === 'ok' && line.error === null && license && addOns
+        ? { status: 'ok', ...license, addOns, error: null, exitCode: 0 } : undefined;
     })),
   products: queryLines(productList),
   collection: queryLines(productList),

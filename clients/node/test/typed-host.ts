@@ -83,16 +83,16 @@ async function remaining(storeId: string): Promise<number | null> {
 }
 
 function laterMisuses(
-  licence: LicenseResult, list: ProductsResult, consumed: ConsumeResult, left: BalanceResult,
+  license: LicenseResult, list: ProductsResult, consumed: ConsumeResult, left: BalanceResult,
 ): void {
-  if (licence.exitCode === 1) {
+  if (license.exitCode === 1) {
     // @ts-expect-error a failure may have no code before 'code' in result
-    const code: string | null = licence.code;
+    const code: string | null = license.code;
   } else {
     // @ts-expect-error add-on licences are read-only
-    licence.addOns.push(licence.addOns[0]);
+    license.addOns.push(license.addOns[0]);
     // @ts-expect-error an add-on licence has no title
-    licence.addOns[0].title;
+    license.addOns[0].title;
   }
   // @ts-expect-error the products are there only after success
   list.products;

@@ -162,9 +162,9 @@ class Queries(Runs):
                 self.assertEqual(api.buy(gold.store_id, **options), PurchaseStatusResult("purchased"))
                 self.assertEqual([e["storeId"] for e in traced(trace, "RequestPurchaseAsync")], [gold.store_id])
 
-                licence = api.license(**self.sim(after))
-                assert isinstance(licence, LicenseStatusResult), licence
-                unlocked = [add_on for add_on in licence.add_ons if add_on.active]
+                license = api.license(**self.sim(after))
+                assert isinstance(license, LicenseStatusResult), license
+                unlocked = [add_on for add_on in license.add_ons if add_on.active]
                 # The licence names the product by the Store ID that products and buy use.
                 self.assertEqual([(a.store_id, a.offer_token, a.expires) for a in unlocked],
                                  [(gold.store_id, gold.offer_token, LICENCE_EXPIRES)])

@@ -80,13 +80,13 @@ def fulfilment(result: ConsumeResult) -> str:
     return result.error
 
 
-def later_misuses(licence: LicenseResult, listed: ProductsResult, consumed: ConsumeResult,
+def later_misuses(license: LicenseResult, listed: ProductsResult, consumed: ConsumeResult,
                   left: BalanceResult) -> None:
-    if licence.exit_code == 1:
-        code: Optional[str] = licence.code  # type: ignore[union-attr]
+    if license.exit_code == 1:
+        code: Optional[str] = license.code  # type: ignore[union-attr]
     else:
-        licence.add_ons.append(licence.add_ons[0])  # type: ignore[attr-defined]
-        licence.add_ons[0].title  # type: ignore[attr-defined]
+        license.add_ons.append(license.add_ons[0])  # type: ignore[attr-defined]
+        license.add_ons[0].title  # type: ignore[attr-defined]
     listed.products  # type: ignore[union-attr]
     if left.exit_code == 0:
         left.tracking_id  # type: ignore[attr-defined]
@@ -106,7 +106,7 @@ async def calls() -> None:
     reviewed: ReviewResult = await store_bridge.aio.review(executable="store-bridge.exe", window=4242)
     read: PurchaseResult = store_bridge.read_result_line("buy", b'{"status":"purchased","error":null}', 0)
     misread: ReviewResult = store_bridge.read_result_line("buy", b"", 0)  # type: ignore[assignment]
-    licence: LicenseResult = await store_bridge.aio.license(executable="store-bridge.exe")
+    license: LicenseResult = await store_bridge.aio.license(executable="store-bridge.exe")
     listed: ProductsResult = await store_bridge.aio.products(("Durable", "Game"), executable="store-bridge.exe")
     owned: ProductsResult = await store_bridge.aio.collection(executable="store-bridge.exe", timeout=30)
     consumed: ConsumeResult = await store_bridge.aio.consume("9NBLGGH4CO1N", 5, uuid.uuid4(),
