@@ -2,7 +2,7 @@
 """Stress runs of the bridge over random command lines and scenarios.
 
     stress.py [--sequential N] [--concurrent N] [--wine N] [--race N] [--wine-race N]
-              [--keep DIR]
+              [--crash-race N] [--wine-crash-race N] [--soak N] [--keep DIR]
               [--seed S] [--build DIR] [--windows-build DIR]
 
 Runs the portable executable (DIR/store-bridge) N times one after another and
@@ -32,6 +32,12 @@ evidence: Wine never mapped the program, or Wine reported an error, while the
 program never reached the Store (the Store's DLL unmapped, no trace where the
 trace was on). Such a run is counted as Wine's and rerun once; it fails only
 when the rerun fails too. The bridge's own faults are never rerun.
+
+--crash-race N and --wine-crash-race N run only the widened crash race
+(async-status=1;after=0;crash=worker) N times and print the tally of exit
+codes, lines and standard error. --soak N is the long run beside the test
+command: about N portable runs (half random, eight at a time, half races) and
+N/30 Wine runs (half random, half races), in place of the other sizes.
 """
 
 import argparse
@@ -65,6 +71,7 @@ SIGABRT_EXIT = -6  # the portable target's abort, as Python reports it
 WINE_ABORT_EXIT = 3
 TRACE_SHARE = 10   # one race run in this many runs with the trace on
 CHUNK = 2000       # runs made and checked at a time, so that a long run holds only its failures
+SOAK_WINE_SHARE = 30  # a soak makes one Wine run for this many portable ones
 
 # Wine's errors, and one line per module its loader maps: whether it mapped the
 # program, and whether the program went on to load the Store's DLL.
@@ -280,6 +287,10 @@ def race_runs(count, portable):
     return traced_share(run.fresh() for run, times in kinds for _ in range(times))
 
 
+def crash_race_runs(count):
+    return traced_share(CRASH_RACE.fresh() for _ in range(count))
+
+
 def traced_share(runs):
     for number, run in enumerate(runs):
         run.traced = number % TRACE_SHARE == 0
@@ -483,10 +494,10 @@ class Report:
             self.failed.append(run)
 
 
-def run_pass(name, launcher, runs, workers, report):
+def run_pass(name, launcher, runs, workers, report, tally=False):
     """Runs a pass in chunks; a failure that lies with Wine is rerun once, after its chunk, alone."""
     start = time.monotonic()
-    count, longest = 0, 0.0
+    count, longest, outcomes = 0, 0.0, Counter()
     runs = iter(runs)
     with ThreadPoolExecutor(max_workers=workers) as pool:
         while chunk := list(itertools.islice(runs, CHUNK)):
@@ -497,11 +508,16 @@ def run_pass(name, launcher, runs, workers, report):
                     run.rerun = launcher(run.fresh())
                     run.rerun.pass_name = name + ", rerun"
                 report.add(run)
+                outcomes[run.exit_code, run.shape, bool(run.stderr)] += 1
                 count += 1
                 longest = max(longest, run.seconds)
     if count:
         print("%s: %d runs in %.1f s (%d at a time, longest run %.2f s)"
               % (name, count, time.monotonic() - start, workers, longest), flush=True)
+    if tally:
+        for (exit_code, shape, stderr), times in sorted(outcomes.items(), key=str):
+            print("  %d runs: exit %s, %s, %s" % (times, exit_code, "no line" if shape == NO_LINE else shape + " line",
+                                                 "stderr written" if stderr else "stderr empty"), flush=True)
 
 
 def describe_trace(path: Path) -> str:
@@ -537,6 +553,12 @@ def main():
     parser.add_argument("--wine", type=int, default=200, help="Windows runs under Wine")
     parser.add_argument("--race", type=int, default=3000, help="portable runs of each race, %d at a time" % BATCH)
     parser.add_argument("--wine-race", type=int, default=300, help="Windows runs of each race under Wine")
+    parser.add_argument("--crash-race", type=int, default=0,
+                        help="portable runs of the widened crash race alone, %d at a time, with their tally" % BATCH)
+    parser.add_argument("--wine-crash-race", type=int, default=0,
+                        help="Windows runs of the widened crash race alone under Wine, with their tally")
+    parser.add_argument("--soak", type=int, default=0,
+                        help="about N portable and N/%d Wine runs in place of the sizes above" % SOAK_WINE_SHARE)
     parser.add_argument("--keep", type=Path, help="the folder in which a new folder keeps the traces of failing "
                         "runs (default: the system's temporary folder); removed when it keeps none")
     parser.add_argument("--seed", type=int, help="random seed (default: a new one, printed)")
@@ -547,17 +569,21 @@ def main():
     if options.seed is None:
         options.seed = random.randrange(1 << 32)
         sys.argv += ["--seed", str(options.seed)]
+    if options.soak:
+        wine = options.soak // SOAK_WINE_SHARE
+        options.sequential, options.concurrent, options.race = 0, options.soak // 2, options.soak // 4
+        options.wine, options.wine_race = wine // 2, wine // 4
     build = options.build.resolve()
     windows_build = options.windows_build.resolve()
 
-    wine_wanted = options.wine or options.wine_race
+    wine_wanted = options.wine or options.wine_race or options.wine_crash_race
     if wine_wanted and not os.environ.get("STORE_BRIDGE_WINE_READY"):
         os.environ["STORE_BRIDGE_WINDOWS_BUILD"] = str(windows_build)
         os.execv(str(WITH_WINE), [str(WITH_WINE), sys.executable, *sys.argv])
     if wine_wanted and Path(os.environ.get("STORE_BRIDGE_WINDOWS_BUILD", "")).resolve() != windows_build:
         sys.exit("stress.py: the Wine environment serves the simulated Store of %s, not of %s"
                  % (os.environ["STORE_BRIDGE_WINDOWS_BUILD"], windows_build))
-    portable_wanted = options.sequential or options.concurrent or options.race
+    portable_wanted = options.sequential or options.concurrent or options.race or options.crash_race
     for program in ([build / "store-bridge"] if portable_wanted else []) + \
                    ([windows_build / "store-bridge.exe"] if wine_wanted else []):
         if not program.exists():
@@ -580,6 +606,9 @@ def main():
     run_pass("windows under wine", wine, (windows.run() for _ in range(options.wine)), 1, report)
     run_pass("portable, races", native, race_runs(options.race, portable=True), BATCH, report)
     run_pass("windows under wine, races", wine, race_runs(options.wine_race, portable=False), 4, report)
+    run_pass("portable, crash race", native, crash_race_runs(options.crash_race), BATCH, report, tally=True)
+    run_pass("windows under wine, crash race", wine, crash_race_runs(options.wine_crash_race), 4, report,
+             tally=True)
 
     print("shapes: " + ", ".join("%s %d" % item for item in sorted(report.shapes.items(), key=str)))
     if report.held:
