@@ -28,9 +28,9 @@ line for each module its loader maps. Those lines of standard error (a thread
 number and a class, "0024:err:module:...", or "wine: ...") are Wine's and go to
 the log; anything else on standard error is the bridge's fault. A Wine run that
 failed without a line and without a word of the bridge's is Wine's only on
-evidence: Wine never mapped the program, or Wine reported an error, while the
-program never reached the Store (the Store's DLL unmapped, no trace where the
-trace was on). Such a run is counted as Wine's and rerun once; it fails only
+evidence: Wine never mapped the program, or Wine's launcher or loader gave up
+("wine: ...", "err:module:..."), while the program never reached the Store (the
+Store's DLL unmapped, no trace where the trace was on). Such a run is counted as Wine's and rerun once; it fails only
 when the rerun fails too. The bridge's own faults are never rerun.
 
 --crash-race N and --wine-crash-race N run only the widened crash race
@@ -79,6 +79,8 @@ WINE_DEBUG = "-all,err+all,+loaddll"
 WINE_LINE = re.compile(rb"(?:[0-9a-f]{4,8}:)?(?:err|warn|fixme|trace):\w+:|wine(?: client error)?:")
 LOADED = re.compile(rb"trace:loaddll:\w+ Loaded L\"(?:[^\"]*\\\\)?([^\"\\\\]+)\"")
 THREAD = re.compile(rb"^[0-9a-f]{4,8}:")
+# Wine's launcher and loader giving up: its fatal messages, and the loader's errors (an import it cannot load).
+WINE_START_ERROR = re.compile(rb"(?:[0-9a-f]{4,8}:)?err:module:|wine(?: client error)?:")
 TRACE_NUMBERS = itertools.count(1)  # one file name per traced run in a stress run
 
 USAGE, GENERAL = "usage", "general failure"
@@ -385,7 +387,8 @@ def trace_calls(path: Path):
 
 def wine_evidence(run: Run, program_name: str):
     """What shows that a failed Wine run lies with Wine: the bridge wrote nothing, never reached
-    the Store, and Wine either never mapped the program or reported an error. None otherwise."""
+    the Store, and Wine either never mapped the program or its launcher or loader gave up with
+    an error. None otherwise."""
     if run.stdout or run.stderr:
         return None
     loaded = {name.lower() for name in run.loaded}
@@ -393,9 +396,10 @@ def wine_evidence(run: Run, program_name: str):
         return None
     if program_name.encode().lower() not in loaded:
         return "Wine never mapped %s (%d modules mapped), exit %s" % (program_name, len(loaded), run.exit_code)
-    errors = [line for line in run.wine_lines if not LOADED.search(line)]
+    errors = [line for line in run.wine_lines if WINE_START_ERROR.match(line)]
     if errors:
-        return "Wine reported %r before the program reached the Store, exit %s" % (errors[0].strip(), run.exit_code)
+        return "Wine's loader reported %r before the program reached the Store, exit %s" % (errors[0].strip(),
+                                                                                           run.exit_code)
     return None
 
 
