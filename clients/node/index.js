@@ -70,6 +70,10 @@ async function balance(storeId, options) {
   return run('balance', [storeIdArgument(storeId)], options);
 }
 
+async function version(options) {
+  return run('version', [], options);
+}
+
 module.exports = {
-  buy, review, license, products, collection, consume, balance, readResultLine, exePath, StoreBridgeError,
+  buy, review, license, products, collection, consume, balance, version, readResultLine, exePath, StoreBridgeError,
 };

@@ -123,6 +123,14 @@ const COMMANDS = {
     const { status, balance, code, error } = line;
     return consumableAnswer(line) ? { status, balance, code, error, exitCode: 0 } : undefined;
   })),
+  // No Store call, so no Store failure line of its own.
+  version: [
+    shape(['status', 'version', 'package', 'error'], 0, ({ status, version, package: name, error }) =>
+      (status === 'ok' && isText(version) && (name === null || isString(name)) && error === null
+        ? { status, version, package: name, error, exitCode: 0 } : undefined)),
+    generalFailure,
+    crash,
+  ],
 };
 
 // Every member name a command's lines have; a line may carry others (a later bridge may add some).

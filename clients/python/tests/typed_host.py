@@ -12,7 +12,7 @@ import store_bridge
 import store_bridge.aio
 from store_bridge import (BalanceResult, ConsumableStatus, ConsumeFailure, ConsumeResult, Failure, LicenseResult,
                           Product, ProductsResult, PurchaseResult, PurchaseStatus, QueryFailure, ReviewResult,
-                          ReviewStatus)
+                          ReviewStatus, VersionResult)
 
 
 def purchase_words(result: PurchaseResult) -> str:
@@ -80,6 +80,24 @@ def fulfilment(result: ConsumeResult) -> str:
     return result.error
 
 
+def identity(result: VersionResult) -> str:
+    """What to log when the Store refuses to act: which bridge ran, and for which package."""
+    if result.exit_code == 1:
+        return result.error
+    package: Optional[str] = result.package
+    no_text: None = result.error
+    return "%s %s" % (result.version, package or "without package identity")
+
+
+def version_misuses(result: VersionResult) -> None:
+    if result.exit_code == 0:
+        package: str = result.package  # type: ignore[assignment]
+    else:
+        result.version  # type: ignore[attr-defined]
+    store_bridge.version("9NBLGGH4R315", executable="store-bridge.exe")  # type: ignore[misc]
+    wrong: LicenseResult = store_bridge.read_result_line("version", b"", 0)  # type: ignore[assignment]
+
+
 def later_misuses(license: LicenseResult, listed: ProductsResult, consumed: ConsumeResult,
                   left: BalanceResult) -> None:
     if license.exit_code == 1:
@@ -113,3 +131,5 @@ async def calls() -> None:
                                                              executable="store-bridge.exe")
     left: BalanceResult = await store_bridge.aio.balance("9NBLGGH4CO1N", executable="store-bridge.exe")
     read_consume: ConsumeResult = store_bridge.read_result_line("consume", b"", 0)
+    reported: VersionResult = await store_bridge.aio.version(executable="store-bridge.exe", timeout=10)
+    read_version: VersionResult = store_bridge.read_result_line("version", b"", 0)
