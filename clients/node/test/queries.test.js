@@ -147,9 +147,9 @@ test('a host\'s whole path: products, buy, license, collection', async () => {
   assert.deepEqual(await buy(gold.storeId, buyOptions), { status: 'purchased', error: null, exitCode: 0 });
   assert.deepEqual(traced(trace, 'RequestPurchaseAsync').map(({ storeId }) => storeId), [gold.storeId]);
 
-  const license = await license(sim(after));
-  assert.equal(license.exitCode, 0);
-  const unlocked = license.addOns.filter(({ active }) => active);
+  const licensed = await license(sim(after));
+  assert.equal(licensed.exitCode, 0);
+  const unlocked = licensed.addOns.filter(({ active }) => active);
   // The licence names the product by the Store ID that products and buy use.
   assert.deepEqual(unlocked.map(({ storeId, offerToken }) => [storeId, offerToken]), [[gold.storeId, gold.offerToken]]);
   assert.equal(unlocked[0].expires, LICENCE_EXPIRES);
