@@ -32,6 +32,7 @@ class Case:
     stdout: Line                  # exact bytes expected on standard output
     exit: int
     sim: Optional[str] = None     # STORE_BRIDGE_SIM, None for unset
+    sim_file: Optional[bytes] = None  # written to a file that STORE_BRIDGE_SIM_FILE names, None for unset
     env: dict = field(default_factory=dict)
     targets: frozenset = BOTH
     # Called as trace(records, handles) with the Store calls the simulated Store

@@ -218,9 +218,15 @@ def run_case(case, target, scratch: Path):
     environment = dict(os.environ)
     environment.pop("STORE_BRIDGE_SIM", None)
     environment.pop("STORE_BRIDGE_SIM_TRACE", None)
+    environment.pop("STORE_BRIDGE_SIM_FILE", None)
     environment.update(case.env)
     scenario = [case.sim] if case.sim is not None else []
-    trace_path = Path(tempfile.mkdtemp(dir=scratch)) / "trace.jsonl"
+    case_folder = Path(tempfile.mkdtemp(dir=scratch))
+    trace_path = case_folder / "trace.jsonl"
+    if case.sim_file is not None:
+        scenario_file = case_folder / "scenario.txt"
+        scenario_file.write_bytes(case.sim_file)
+        environment["STORE_BRIDGE_SIM_FILE"] = target.file_name(scenario_file)
     if case.trace:
         environment["STORE_BRIDGE_SIM_TRACE"] = target.file_name(trace_path)
 
