@@ -2,7 +2,7 @@
 
 import datetime
 
-from case import Case, no_store_calls
+from case import NATIVE, Case, no_store_calls
 from flow_cases import (AWKWARD, AWKWARD_ENCODED, E_ACCESSDENIED, E_FAIL, E_ILLEGAL_METHOD_CALL, HANDLER_LATE,
                         NO_SYSTEM_TEXT, calls, fetched_once, the)
 from lines import (add_on, crash, general_failure, license, product, product_list, query_failure, system_text,
@@ -165,6 +165,11 @@ CASES = [
              "price=1%2C99%20%E2%82%AC,currency=EUR,recurrence-price=%E2%82%AC%2F%0AMonat,token=%09"),
     Case("generated products with long texts", ["products"], product_list(generated_products(40, 700)), 0,
          sim="generate-products=40:700"),
+    # A host may pass on a non-blocking standard output and read it slowly: the
+    # 1.37 MB line, many times what the pipe or socket holds, still arrives whole.
+    *[Case("products to a slow reader of a non-blocking %s" % kind, ["products"],
+           product_list(generated_products(1000, 1000)), 0, sim="generate-products=1000", slow_reader=kind,
+           targets={NATIVE}) for kind in ("pipe", "socket")],
     Case("generated collection", ["collection", "UnmanagedConsumable,Durable"],
          product_list(generated_products(40, 30, collection=True, kinds=["UnmanagedConsumable", "Durable"])), 0,
          sim="generate-products=40:30"),

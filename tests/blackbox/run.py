@@ -16,6 +16,7 @@ import json
 import os
 import select
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -221,9 +222,15 @@ def run_case(case, target, scratch: Path):
     environment = dict(os.environ)
     environment.pop("STORE_BRIDGE_SIM", None)
     environment.pop("STORE_BRIDGE_SIM_TRACE", None)
+    environment.pop("STORE_BRIDGE_SIM_FILE", None)
     environment.update(case.env)
     scenario = [case.sim] if case.sim is not None else []
-    trace_path = Path(tempfile.mkdtemp(dir=scratch)) / "trace.jsonl"
+    case_folder = Path(tempfile.mkdtemp(dir=scratch))
+    trace_path = case_folder / "trace.jsonl"
+    if case.sim_file is not None:
+        scenario_file = case_folder / "scenario.txt"
+        scenario_file.write_bytes(case.sim_file)
+        environment["STORE_BRIDGE_SIM_FILE"] = target.file_name(scenario_file)
     if case.trace:
         environment["STORE_BRIDGE_SIM_TRACE"] = target.file_name(trace_path)
 
@@ -253,27 +260,61 @@ def run_case(case, target, scratch: Path):
         raise CaseFailure("; ".join(problems))
 
 
+def nonblocking_output(kind):
+    """A pipe or a socket pair: (the host's end, the bridge's end with O_NONBLOCK set)."""
+    if kind == "pipe":
+        read_end, write_end = os.pipe()
+    else:
+        host, bridge = socket.socketpair()
+        read_end, write_end = host.detach(), bridge.detach()
+    os.set_blocking(write_end, False)
+    return read_end, write_end
+
+
+def read_slowly(descriptor, deadline):
+    """Reads to the end as a slow host does, 4 KiB a millisecond, so that the
+    bridge finds its standard output full again and again."""
+    out = b""
+    while True:
+        remaining = deadline - time.monotonic()
+        if remaining <= 0 or not select.select([descriptor], [], [], remaining)[0]:
+            raise subprocess.TimeoutExpired("read", remaining)
+        piece = os.read(descriptor, 4096)
+        if not piece:
+            return out
+        out += piece
+        time.sleep(0.001)
+
+
 def launch(command, environment, case, owner):
     """Runs the bridge once; returns (exit code, stdout, stderr, milliseconds)."""
     stdout = subprocess.PIPE
     if case.stdout_closed:
         read_end, stdout = os.pipe()
+    if case.slow_reader:
+        read_end, stdout = nonblocking_output(case.slow_reader)
     start = time.monotonic()
+    deadline = start + case.time_limit
     process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE,
                                env=environment, start_new_session=True)
-    if case.stdout_closed:
+    if case.stdout_closed or case.slow_reader:
         os.close(stdout)
+    if case.stdout_closed:
         os.close(read_end)
     if owner:
         owner.started(start)
     try:
-        out, err = process.communicate(timeout=case.time_limit)
+        slow_out = read_slowly(read_end, deadline) if case.slow_reader else None
+        out, err = process.communicate(timeout=max(deadline - time.monotonic(), 0))
     except subprocess.TimeoutExpired:
         os.killpg(process.pid, signal.SIGKILL)
         process.communicate()
         raise CaseFailure("still running after %g s, killed" % case.time_limit)
+    finally:
+        if case.slow_reader:
+            os.close(read_end)
     milliseconds = (time.monotonic() - start) * 1000
-    return process.returncode, out or b"", err, milliseconds
+    return process.returncode, slow_out or out or b"", err, milliseconds
 
 
 def check(case, target, code, out, err, milliseconds):
