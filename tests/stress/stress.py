@@ -37,7 +37,8 @@ when the rerun fails too. The bridge's own faults are never rerun.
 (async-status=1;after=0;crash=worker) N times and print the tally of exit
 codes, lines and standard error. --soak N is the long run beside the test
 command: about N portable runs (half random, eight at a time, half races) and
-N/30 Wine runs (half random, half races), in place of the other sizes.
+N/30 Wine runs (half random, four at a time, half races), in place of the other
+sizes.
 """
 
 import argparse
@@ -81,6 +82,7 @@ LOADED = re.compile(rb"trace:loaddll:\w+ Loaded L\"(?:[^\"]*\\\\)?([^\"\\\\]+)\"
 THREAD = re.compile(rb"^[0-9a-f]{4,8}:")
 # Wine's launcher and loader giving up: its fatal messages, and the loader's errors (an import it cannot load).
 WINE_START_ERROR = re.compile(rb"(?:[0-9a-f]{4,8}:)?err:module:|wine(?: client error)?:")
+NUMBER = re.compile(rb"\b(?:0x)?[0-9A-Fa-f]{9,}\b")  # handles and addresses, which differ from run to run
 TRACE_NUMBERS = itertools.count(1)  # one file name per traced run in a stress run
 
 USAGE, GENERAL = "usage", "general failure"
@@ -479,7 +481,7 @@ class Report:
         self.runs = 0
         self.shapes = Counter()
         self.held = 0
-        self.wine_messages = Counter()  # without the thread number
+        self.wine_messages = Counter()  # without the thread number, handles and addresses
         self.wine_faults = []           # failures that lie with Wine and passed when rerun
         self.failed = []
 
@@ -488,7 +490,7 @@ class Report:
         self.shapes[run.shape] += 1
         self.held += run.output_held
         for attempt in (run, run.rerun) if run.rerun else (run,):
-            self.wine_messages.update(THREAD.sub(b"", line.strip()) for line in attempt.wine_lines
+            self.wine_messages.update(NUMBER.sub(b"#", THREAD.sub(b"", line.strip())) for line in attempt.wine_lines
                                       if not LOADED.search(line))
         if not run.problems:
             return
@@ -607,7 +609,8 @@ def main():
     report = Report()
     run_pass("portable, sequential", native, (portable.run() for _ in range(options.sequential)), 1, report)
     run_pass("portable, concurrent", native, (portable.run() for _ in range(options.concurrent)), BATCH, report)
-    run_pass("windows under wine", wine, (windows.run() for _ in range(options.wine)), 1, report)
+    run_pass("windows under wine", wine, (windows.run() for _ in range(options.wine)), 4 if options.soak else 1,
+             report)
     run_pass("portable, races", native, race_runs(options.race, portable=True), BATCH, report)
     run_pass("windows under wine, races", wine, race_runs(options.wine_race, portable=False), 4, report)
     run_pass("portable, crash race", native, crash_race_runs(options.crash_race), BATCH, report, tally=True)
