@@ -32,6 +32,18 @@ def run_measured(command, env=None):
     return time.perf_counter() - start, usage.ru_utime + usage.ru_stime
 
 
+def dialog_cpu(command, items=""):
+    """CPU seconds a 10 s dialog adds to the same run answered at once: what the
+    wait costs, without the start-up (about 120 ms of Wine's own per run);
+    the median of three pairs."""
+    extra = []
+    for _ in range(3):  # the start-up's own CPU time varies by several ms
+        _, waited = run_measured(command, scenario("after=10000" + items))
+        _, instant = run_measured(command, scenario("after=0" + items))
+        extra.append(waited - instant)
+    return max(statistics.median(extra), 0.0)
+
+
 def peak_resident_kib(command, env=None):
     """Through GNU time: a child forked from this interpreter would inherit its high-water mark."""
     done = subprocess.run(["/usr/bin/time", "-f", "%M", *command], stdin=subprocess.DEVNULL,
@@ -152,8 +164,9 @@ def native_figures(report, build, runs, scratch):
     for flow, args, items in (("buy", ["buy", "X"], ""), ("review", ["review"], ""),
                               ("buy over a host window", ["buy", "X", "4242"], ";window=4242:0,0,100,100"),
                               ("review over a host window", ["review", "4242"], ";window=4242:0,0,100,100")):
-        _, cpu = run_measured([bridge, *args], scenario("after=10000" + items))
-        report.figure("CPU time during a 10 s dialog, %s" % flow, "%.1f" % (cpu * 1e3), "ms", "<= 20", cpu <= 0.02)
+        cpu = dialog_cpu([bridge, *args], items)
+        report.figure("CPU time during a 10 s dialog, %s" % flow, "%.1f" % (cpu * 1e3), "ms", "<= 20", cpu <= 0.02,
+                      "beyond the same run with an instant answer")
 
     # 6. Owner watch: from the declared close of the host's window, or the end of
     # its process, to the bridge's exit. The moments fall at different points of
@@ -220,20 +233,28 @@ def wine_owner_latencies(build):
     for how, word in (("owner destroyed", b"close\n"), ("owner's process ended", b"exit\n")):
         for i in range(20):
             owner, handle = owner_window()
+            trace = Path(tempfile.mkdtemp()) / "trace.jsonl"
+            env = scenario("after=never")
+            env["STORE_BRIDGE_SIM_TRACE"] = str(trace)
             bridge = subprocess.Popen([wine_run, str(build / "store-bridge.exe"), "buy", "X", handle],
                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                      env=scenario("after=never"))
-            time.sleep(1.0 + (i * 0.037) % 0.1)
+                                      env=env)
+            # Closed only once the dialog is up: a bridge that Wine starts late
+            # would otherwise find no window to watch and wait for ever.
+            while b'"call":"put_Completed"' not in (trace.read_bytes() if trace.exists() else b""):
+                time.sleep(0.01)
+            time.sleep((i * 0.037) % 0.1)
             closed = time.perf_counter()
             owner.stdin.write(word)
             owner.stdin.flush()
             bridge.wait(timeout=30)
             print("%s %.1f" % (how, (time.perf_counter() - closed) * 1e3))
+            shutil.rmtree(trace.parent)
             owner.stdin.close()
             owner.wait(timeout=30)
     for flow, args in (("buy", ["buy", "X"]), ("review", ["review"])):
         owner, handle = owner_window()
-        _, cpu = run_measured([wine_run, str(build / "store-bridge.exe"), *args, handle], scenario("after=10000"))
+        cpu = dialog_cpu([wine_run, str(build / "store-bridge.exe"), *args, handle])
         print("cpu %s %.1f" % (flow, cpu * 1e3))
         owner.stdin.close()
         owner.wait(timeout=30)

@@ -10,12 +10,15 @@ public:
     owner_watch() = default; // no owner: nothing to watch
     explicit owner_watch(HWND owner);
 
-    // The owner's process, to wait on beside the message queue; null when it
-    // could not be opened (another user's, or a protected one).
+    bool watching() const noexcept { return owner_ != nullptr; }
+    // The owner's process, to wait on beside the message queue: its end wakes
+    // the wait at once. Null when it could not be opened (another user's, or a
+    // protected one); the window check alone watches then.
     HANDLE process() const noexcept { return process_.get(); }
-    // How long a wait may go without looking at the window.
-    DWORD check_interval_ms() const noexcept { return owner_ ? 60 : INFINITE; }
-    bool closed() const noexcept;
+    // A window's destruction wakes nothing in another process, so the window is
+    // looked at on a timer: this often, which bounds how late its close is seen.
+    static constexpr DWORD look_interval_ms = 75;
+    bool window_gone() const noexcept { return !IsWindow(owner_); }
 
 private:
     HWND owner_ = nullptr;

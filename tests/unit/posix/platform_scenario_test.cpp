@@ -3,10 +3,12 @@
 // process, so every case runs in a child process with its own scenario.
 #include "platform/win.h"
 #include "platform/posix/simulation.h"
+#include "store/operation_wait.h"
 
 #include <gtest/gtest.h>
 #include <gtest/gtest-spi.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -184,6 +186,48 @@ TEST(platform_scenario, anchor_and_event_failures) {
             const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
             EXPECT_EQ(event == nullptr, c.event_fails);
             EXPECT_EQ(GetLastError() != 0, c.event_fails);
+        });
+    }
+}
+
+// The wait's owner watch: a host's window that closes, or whose process ends,
+// ends the wait even while the queue is kept busy with messages; a handler's
+// wake-up ends it while the window stays.
+TEST(platform_scenario, owner_watch_ends_the_wait) {
+    struct watch_case {
+        const char* name;
+        const char* scenario;
+        bool handler_completes;
+        wait_end expected;
+    };
+    const watch_case cases[] = {
+        {"window closes", "window=5006:0,0,10,10:close=400", false, wait_end::owner_closed},
+        {"process ends", "window=5006:0,0,10,10:exit=400", false, wait_end::owner_closed},
+        {"window stays", "window=5006:0,0,10,10", true, wait_end::completed},
+    };
+    for (const watch_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        in_scenario(c.scenario, [c] {
+            struct outcome_flag {
+                std::atomic<bool> done{false};
+                unique_handle event; // none: the handler's wake-up comes as a message
+                bool is_done() const { return done.load(); }
+            } outcome;
+            const owner_watch watch(handle(5006));
+            const DWORD waiting_thread = GetCurrentThreadId();
+            std::atomic<bool> stop{false};
+            // A message every 5 ms, far more often than the window is looked at.
+            std::thread busy([&] {
+                for (int sent = 0; !stop.load(); ++sent) {
+                    if (c.handler_completes && sent == 80) outcome.done.store(true);
+                    PostThreadMessageW(waiting_thread, WM_NULL, 0, 0);
+                    std::this_thread::sleep_for(5ms);
+                }
+            });
+            const wait_end end = service_queue(outcome, watch, purchase_wait);
+            stop.store(true);
+            busy.join();
+            EXPECT_EQ(end, c.expected);
         });
     }
 }
