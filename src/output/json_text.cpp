@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -68,14 +67,4 @@ void append_json_string(std::string& line, std::string_view utf8) {
     }
     line.append(run, static_cast<std::size_t>(end - run));
     line += '"';
-}
-
-void append_json_code(std::string& line, HRESULT code) {
-    if (code >= 0) {
-        line += "null";
-        return;
-    }
-    char text[13];
-    std::snprintf(text, sizeof text, "\"0x%08X\"", static_cast<unsigned>(code));
-    line += text;
 }

@@ -2,8 +2,6 @@
 // line breaks stay visible as \n, because product descriptions have paragraphs.
 #pragma once
 
-#include "../platform/win.h"
-
 #include <string>
 #include <string_view>
 
@@ -11,7 +9,3 @@
 // backslash, \n, \r, \t, \b and \f as their short escapes, every other byte
 // below 0x20 as \u00xx. All other bytes pass unchanged: the text is UTF-8.
 void append_json_string(std::string& line, std::string_view utf8);
-
-// Appends an HRESULT as the lines' "code" value: "0x8XXXXXXX" (upper-case hex,
-// quoted) for a failure code, null for any other.
-void append_json_code(std::string& line, HRESULT code);

@@ -1,8 +1,10 @@
 #include "query_lines.h"
 
+#include "code_value.h"
 #include "date_time_text.h"
 #include "guid_text.h"
 #include "json_text.h"
+#include "json_writer.h"
 
 #include <algorithm>
 #include <utility>
@@ -132,16 +134,14 @@ result_line product_list_line(const std::vector<product_record>& products) {
     return {std::move(line), 0};
 }
 
-result_line query_failure_line(HRESULT code, std::string_view text, const std::optional<GUID>& tracking_id) {
-    std::string line = R"({"status":"error")";
-    append_member(line, "code");
-    append_json_code(line, code);
-    if (tracking_id) append_text(line, "trackingId", guid_text(*tracking_id));
-    append_text(line, "error", text);
-    line += '}';
-    return {std::move(line), 1};
+result_line query_failure_line(HRESULT code, wide_view text, const std::optional<GUID>& tracking_id) {
+    json_writer line(escape_rule::rfc8259);
+    write_code(line.open_object().member("status").string("error").member("code"), code);
+    if (tracking_id) line.member("trackingId").string(guid_text(*tracking_id));
+    line.member("error").string(text).close_object();
+    return {line.take(), 1};
 }
 
-result_line query_failure_line(std::string_view text, const std::optional<GUID>& tracking_id) {
+result_line query_failure_line(wide_view text, const std::optional<GUID>& tracking_id) {
     return query_failure_line(S_OK, text, tracking_id);
 }

@@ -1,7 +1,8 @@
 // The lines of the query commands: what the app's licence says, the products
 // the Store lists, and the failure of any query. Every text is UTF-8 as it came
-// from the platform; dates and durations are the platform's ticks, turned into
-// the line's forms here.
+// from the platform, but for a failure's words, which the line converts from the
+// platform's UTF-16 as it writes them; dates and durations are the platform's
+// ticks, turned into the line's forms here.
 #pragma once
 
 #include "result_line.h"
@@ -57,7 +58,7 @@ result_line product_list_line(const std::vector<product_record>& products);
 // {"status":"error","code":"0x8XXXXXXX","error":"TEXT"}, exit code 1: a query's
 // platform failure; "code":null for a code that is no failure. A tracking ID
 // goes between code and error: "consume" reports the one it sent, to retry with.
-result_line query_failure_line(HRESULT code, std::string_view text, const std::optional<GUID>& tracking_id = {});
+result_line query_failure_line(HRESULT code, wide_view text, const std::optional<GUID>& tracking_id = {});
 // {"status":"error","code":null,"error":"TEXT"}, exit code 1: a query that ended
 // without a result and without a code.
-result_line query_failure_line(std::string_view text, const std::optional<GUID>& tracking_id = {});
+result_line query_failure_line(wide_view text, const std::optional<GUID>& tracking_id = {});

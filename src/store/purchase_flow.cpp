@@ -25,7 +25,7 @@ result_line run_purchase_flow(std::span<const wide_string> arguments) {
     const com_ptr<winabi::IPurchaseOperation> operation = request_purchase(context.get(), store_id);
     if (!operation) {
         destroy_purchase_anchor(anchor);
-        return purchase_failure_line("no operation");
+        return purchase_failure_line(WIDE("no operation"));
     }
 
     const auto taken = wait_for_operation(operation.get(), anchor);
@@ -35,6 +35,6 @@ result_line run_purchase_flow(std::span<const wide_string> arguments) {
     if (taken.result) return purchase_status_line(status);
     // Exit code 0 promises a Store result; without one this is a failure, with
     // the platform's words when there were any.
-    const std::string_view text = taken.failure_text();
-    return purchase_failure_line(text.empty() ? "no result" : text);
+    const wide_view text = taken.failure_text();
+    return purchase_failure_line(text.empty() ? WIDE("no result") : text);
 }

@@ -161,24 +161,24 @@ TEST(product_list_line, the_same_records_in_any_order_give_the_same_bytes) {
 TEST(query_lines, exit_code_0_for_an_answer_and_1_for_a_failure) {
     EXPECT_EQ(licence_line({}).exit_code, 0);
     EXPECT_EQ(product_list_line({}).exit_code, 0);
-    EXPECT_EQ(query_failure_line(E_FAIL, "").exit_code, 1);
-    EXPECT_EQ(query_failure_line("no result").exit_code, 1);
+    EXPECT_EQ(query_failure_line(E_FAIL, WIDE("")).exit_code, 1);
+    EXPECT_EQ(query_failure_line(WIDE("no result")).exit_code, 1);
 }
 
 TEST(query_failure_line, code_in_upper_case_hex_and_escaped_text) {
     constexpr GUID sent = {0x6F9619FF, 0x8B86, 0xD011, {0xB4, 0x2D, 0x00, 0xC0, 0x4F, 0xC9, 0x64, 0xFF}};
     const std::pair<result_line, std::string> cases[] = {
-        {query_failure_line(static_cast<HRESULT>(0x803F6107), "TEXT"),
+        {query_failure_line(static_cast<HRESULT>(0x803F6107), WIDE("TEXT")),
          R"({"status":"error","code":"0x803F6107","error":"TEXT"})"},
-        {query_failure_line(static_cast<HRESULT>(0x80070005), ""), R"({"status":"error","code":"0x80070005","error":""})"},
-        {query_failure_line(static_cast<HRESULT>(0x8000000B), "a \"b\"\r\nc\\"),
+        {query_failure_line(static_cast<HRESULT>(0x80070005), WIDE("")), R"({"status":"error","code":"0x80070005","error":""})"},
+        {query_failure_line(static_cast<HRESULT>(0x8000000B), WIDE("a \"b\"\r\nc\\")),
          R"({"status":"error","code":"0x8000000B","error":"a \"b\"\r\nc\\"})"},
-        {query_failure_line("no result"), R"({"status":"error","code":null,"error":"no result"})"},
-        {query_failure_line("no operation"), R"({"status":"error","code":null,"error":"no operation"})"},
+        {query_failure_line(WIDE("no result")), R"({"status":"error","code":null,"error":"no result"})"},
+        {query_failure_line(WIDE("no operation")), R"({"status":"error","code":null,"error":"no operation"})"},
         // The failure of "consume" carries the tracking ID it sent, between code and error.
-        {query_failure_line(static_cast<HRESULT>(0x80070005), "x", sent),
+        {query_failure_line(static_cast<HRESULT>(0x80070005), WIDE("x"), sent),
          R"({"status":"error","code":"0x80070005","trackingId":"6f9619ff-8b86-d011-b42d-00c04fc964ff","error":"x"})"},
-        {query_failure_line("no result", sent),
+        {query_failure_line(WIDE("no result"), sent),
          R"({"status":"error","code":null,"trackingId":"6f9619ff-8b86-d011-b42d-00c04fc964ff","error":"no result"})"},
     };
     for (const auto& [line, text] : cases) EXPECT_EQ(line.text, text);
