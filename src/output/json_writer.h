@@ -48,7 +48,14 @@ public:
     // 100-ns ticks since 1601 in the form date_time_text.h gives, null where it gives none.
     json_writer& date(std::int64_t ticks);
 
+    // Room for `bytes` more, so that a long line is moved as seldom as possible while it grows.
+    void reserve(std::size_t bytes) { text_.reserve(text_.size() + bytes); }
     std::string take() noexcept { return std::move(text_); }
+
+    // What is written so far, and a way to replace part of it with as many other
+    // bytes: for a list whose entries are put in order after they are written.
+    std::string_view text() const noexcept { return text_; }
+    void overwrite(std::size_t at, std::string_view bytes) { text_.replace(at, bytes.size(), bytes); }
 
 private:
     void separate();

@@ -1,6 +1,7 @@
 // One owner for every kind of plain platform handle: a traits type names the
 // handle's type, its empty value and how it is closed, in the manner of WIL's
-// unique_any. The owner closes what it holds when it goes out of scope.
+// unique_any. The owner closes what it holds when it goes out of scope; a move
+// hands it to another owner.
 #pragma once
 
 #include "win.h"
@@ -14,8 +15,14 @@ public:
 
     unique_any() noexcept = default;
     explicit unique_any(type value) noexcept : value_(value) {}
-    unique_any(const unique_any&) = delete;
-    unique_any& operator=(const unique_any&) = delete;
+    unique_any(unique_any&& other) noexcept : value_(std::exchange(other.value_, Traits::empty)) {}
+    unique_any& operator=(unique_any&& other) noexcept {
+        if (this != &other) {
+            reset();
+            value_ = std::exchange(other.value_, Traits::empty);
+        }
+        return *this;
+    }
     ~unique_any() { reset(); }
 
     type get() const noexcept { return value_; }
