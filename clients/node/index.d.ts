@@ -132,6 +132,18 @@ export interface ConsumeFailureResult extends QueryFailureResult {
   readonly trackingId: string;
 }
 
+/** The bridge's version and the package identity its process runs under (exit code 0). */
+export interface VersionStatusResult {
+  readonly status: 'ok';
+  /** The bridge's version, "0.2.0". */
+  readonly version: string;
+  /** The package full name; null without package identity, when the Store acts for no app. */
+  readonly package: string | null;
+  readonly error: null;
+  readonly exitCode: 0;
+  readonly raw: RawLine;
+}
+
 /**
  * Told apart by `exitCode`: 0, the Store answered (`error` is null); 1, it did not (`error` says why). The failures
  * of the later commands carry a `code` (`'code' in result`), except the general failure and crash lines.
@@ -142,6 +154,7 @@ export type LicenseResult = LicenseStatusResult | QueryFailureResult | FailureRe
 export type ProductsResult = ProductListResult | QueryFailureResult | FailureResult;
 export type ConsumeResult = ConsumeStatusResult | ConsumeFailureResult | FailureResult;
 export type BalanceResult = BalanceStatusResult | QueryFailureResult | FailureResult;
+export type VersionResult = VersionStatusResult | FailureResult;
 
 /** A number, a bigint, or the 4- or 8-byte Buffer of Electron's getNativeWindowHandle(). */
 export type WindowHandle = number | bigint | Uint8Array;
@@ -161,6 +174,9 @@ export interface ReviewOptions extends BridgeOptions {
   /** The host's window: the dialog is centred over it and the run ends when it closes. */
   window?: WindowHandle | null;
 }
+
+/** buy takes the host's window as review does. */
+export type PurchaseOptions = ReviewOptions;
 
 export interface ProductsOptions extends BridgeOptions {
   /** Product kind words, asked for in this order; each non-empty, without commas. Default: Durable, Consumable,
@@ -192,7 +208,8 @@ export class StoreBridgeError extends Error {
   readonly cause?: unknown;
 }
 
-export function buy(storeId: string, options?: BridgeOptions): Promise<PurchaseResult>;
+/** The purchase dialog, centred over the host's window when `window` is given (as for review). */
+export function buy(storeId: string, options?: PurchaseOptions): Promise<PurchaseResult>;
 export function review(options?: ReviewOptions): Promise<ReviewResult>;
 /** The app's licence and the add-on licences the user holds. No UI. */
 export function license(options?: BridgeOptions): Promise<LicenseResult>;
@@ -204,6 +221,8 @@ export function collection(options?: ProductsOptions): Promise<ProductsResult>;
 export function consume(storeId: string, quantity: number, options?: ConsumeOptions): Promise<ConsumeResult>;
 /** The remaining balance of a Store-managed consumable add-on. No UI. */
 export function balance(storeId: string, options?: BridgeOptions): Promise<BalanceResult>;
+/** The bridge's version and the package identity it runs under: what to check when the Store refuses to act. */
+export function version(options?: BridgeOptions): Promise<VersionResult>;
 
 /**
  * The store-bridge program for this process: in a packaged Electron app the one beside the app (extraFiles) or under
@@ -224,5 +243,6 @@ export function readResultLine(command: 'products' | 'collection', stdout: Uint8
   ProductsResult;
 export function readResultLine(command: 'consume', stdout: Uint8Array, exitCode: number | null): ConsumeResult;
 export function readResultLine(command: 'balance', stdout: Uint8Array, exitCode: number | null): BalanceResult;
+export function readResultLine(command: 'version', stdout: Uint8Array, exitCode: number | null): VersionResult;
 export function readResultLine(command: string, stdout: Uint8Array, exitCode: number | null):
-  PurchaseResult | ReviewResult | LicenseResult | ProductsResult | ConsumeResult | BalanceResult;
+  PurchaseResult | ReviewResult | LicenseResult | ProductsResult | ConsumeResult | BalanceResult | VersionResult;

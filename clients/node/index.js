@@ -40,7 +40,8 @@ function storeIdArgument(storeId) {
 }
 
 async function buy(storeId, options) {
-  return run('buy', [storeIdArgument(storeId)], options);
+  const handle = windowArgument(options?.window);
+  return run('buy', [storeIdArgument(storeId), ...(handle === undefined ? [] : [handle])], options);
 }
 
 async function review(options) {
@@ -69,6 +70,10 @@ async function balance(storeId, options) {
   return run('balance', [storeIdArgument(storeId)], options);
 }
 
+async function version(options) {
+  return run('version', [], options);
+}
+
 module.exports = {
-  buy, review, license, products, collection, consume, balance, readResultLine, exePath, StoreBridgeError,
+  buy, review, license, products, collection, consume, balance, version, readResultLine, exePath, StoreBridgeError,
 };

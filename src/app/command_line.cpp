@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "../output/error_text.h"
+#include "../output/run_end.h"
 #include "../output/standard_output.h"
 
 #include <algorithm>
@@ -30,24 +31,26 @@ result_line run_flow(const command& selected, std::span<const wide_string> argum
     }
 }
 
-// The flow has returned, and released all it held, before its line goes out.
-int run_guarded(const command& selected, std::span<const wide_string> arguments) {
-    try {
-        return write_result_line(run_flow(selected, arguments));
-    } catch (const std::bad_alloc&) {
-        // Every standard library words this its own way; the host sees one text,
-        // and it takes no memory to write.
-        return write_result_line(bad_allocation_line, 1);
-    }
-}
-
 } // namespace
 
-int run_command_line(int argc, const WCHAR* const* argv) {
+result_line run_command(int argc, const WCHAR* const* argv) {
     // An unknown word, or a known one without the arguments it needs, is a usage
     // error before anything else happens.
     const command* selected = argc >= 2 ? find_command(argv[1]) : nullptr;
     const std::vector<wide_string> arguments(argv + std::min(argc, 2), argv + argc);
-    if (!selected || arguments.size() < selected->required_arguments) return write_result_line(usage_line());
-    return run_guarded(*selected, arguments);
+    if (!selected || arguments.size() < selected->required_arguments) return usage_line();
+    return run_flow(*selected, arguments);
+}
+
+// The flow has returned, and released all it held but what its line keeps,
+// before the line goes out; the run ends right after it, with that still held.
+void run_command_line(int argc, const WCHAR* const* argv) {
+    try {
+        const result_line line = run_command(argc, argv);
+        end_run(write_result_line(line));
+    } catch (const std::bad_alloc&) {
+        // Every standard library words this its own way; the host sees one text,
+        // and it takes no memory to write.
+        end_run(write_result_line(bad_allocation_line, 1));
+    }
 }

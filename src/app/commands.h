@@ -9,7 +9,7 @@
 
 struct command {
     wide_view word;
-    std::size_t required_arguments; // after the word; any further ones are ignored
+    std::size_t required_arguments; // after the word; a flow ignores any beyond those it takes
     // Gets every argument after the word, at least the required ones.
     result_line (*flow)(std::span<const wide_string> arguments);
 };

@@ -2,7 +2,6 @@
 // invalid byte turning into U+FFFD, as Windows would have handed them over.
 #include "command_line.h"
 #include "crash_containment.h"
-#include "../output/run_end.h"
 
 #include <cstring>
 #include <vector>
@@ -19,6 +18,5 @@ int main(int argc, char** argv) {
         text.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, argv[i], bytes, text.data(), bytes)));
         pointers[static_cast<std::size_t>(i)] = text.c_str();
     }
-    // Never a return from main: see run_end.h.
-    end_run(run_command_line(argc, pointers.data()));
+    run_command_line(argc, pointers.data());
 }

@@ -28,22 +28,22 @@ json_writer open_line(std::string_view status) {
 
 result_line finished(json_writer& line) { return {line.member("error").null().close_object().take(), 0}; }
 
-json_writer& write_app_licence(json_writer& line, const app_licence_record& licence) {
-    return line.member("active").boolean(licence.active)
-        .member("trial").boolean(licence.trial)
-        .member("trialOwned").boolean(licence.trial_owned)
-        .member("trialSecondsLeft").integer(licence.trial ? whole_seconds_of_ticks(licence.trial_left) : 0)
-        .member("expires").date(licence.expires)
-        .member("sku").string(view_of(licence.sku))
-        .member("trialId").string(view_of(licence.trial_id));
+json_writer& write_app_license(json_writer& line, const app_license_record& license) {
+    return line.member("active").boolean(license.active)
+        .member("trial").boolean(license.trial)
+        .member("trialOwned").boolean(license.trial_owned)
+        .member("trialSecondsLeft").integer(license.trial ? whole_seconds_of_ticks(license.trial_left) : 0)
+        .member("expires").date(license.expires)
+        .member("sku").string(view_of(license.sku))
+        .member("trialId").string(view_of(license.trial_id));
 }
 
 } // namespace
 
-licence_line::licence_line(const app_licence_record& licence, std::size_t add_on_count)
-    : line_(open_line("ok")), add_ons_(write_app_licence(line_, licence).member("addOns"), add_on_count) {}
+license_line::license_line(const app_license_record& license, std::size_t add_on_count)
+    : line_(open_line("ok")), add_ons_(write_app_license(line_, license).member("addOns"), add_on_count) {}
 
-void licence_line::add(add_on_licence_record add_on) {
+void license_line::add(add_on_license_record add_on) {
     const std::size_t longest = longest_entry({&add_on.sku, &add_on.sku, &add_on.offer_token});
     const wide_view store_id = store_id_of_sku(view_of(add_on.sku));
     add_ons_.add(std::move(add_on.sku), store_id, longest, [&](json_writer& line) {
@@ -57,7 +57,7 @@ void licence_line::add(add_on_licence_record add_on) {
     });
 }
 
-result_line licence_line::finish() {
+result_line license_line::finish() {
     add_ons_.close();
     return finished(line_);
 }

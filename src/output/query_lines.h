@@ -13,14 +13,14 @@
 #include <cstdint>
 #include <optional>
 
-struct add_on_licence_record {
+struct add_on_license_record {
     unique_hstring sku; // the SKU Store ID, "9NBLGGH4TNMP/0010"
     bool active = false;
     std::int64_t expires = 0;
     unique_hstring offer_token;
 };
 
-struct app_licence_record {
+struct app_license_record {
     bool active = false;
     bool trial = false;
     bool trial_owned = false;
@@ -52,11 +52,11 @@ wide_view store_id_of_sku(wide_view sku);
 // {"status":"ok","active":...,"addOns":[...],"error":null}, exit code 0, the
 // add-ons sorted by Store ID. Each add-on goes into the line as it is read, and
 // they are read in the order of their Store IDs (store_id_order, sorted_entries.h).
-class licence_line {
+class license_line {
 public:
     // add_on_count: how many add-ons are to come.
-    licence_line(const app_licence_record& licence, std::size_t add_on_count);
-    void add(add_on_licence_record add_on);
+    license_line(const app_license_record& license, std::size_t add_on_count);
+    void add(add_on_license_record add_on);
     result_line finish();
 
 private:

@@ -5,14 +5,31 @@
 
 #include "../platform/win.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <type_traits>
 
 struct result_line {
+    result_line(std::string line_text, int line_exit_code) : text(std::move(line_text)), exit_code(line_exit_code) {}
+
     std::string text;
     int exit_code;
+    // What the run leaves as it is (leave_as_is): it goes with the line and is
+    // never released, as the process ends right after the line.
+    std::shared_ptr<const void> held;
 };
+
+// The line of a run that ends while the Store still works on an operation (the
+// host's window closed): the flow's operation, context and anchor stay as they
+// are, since releasing them can call into the Store's broker and block.
+template <class... State>
+result_line leave_as_is(result_line line, State&&... state) {
+    line.held = std::make_shared<const std::tuple<std::decay_t<State>...>>(std::forward<State>(state)...);
+    return line;
+}
 
 // The crash line, written straight to the standard output handle.
 inline constexpr char crash_line_bytes[] = R"({"status":"error","updated":false,"error":"crash"})";

@@ -44,5 +44,6 @@ inline int write_result_line(const result_line& line) noexcept { return write_re
 // Waits, for a bounded time, until the line that holds the claim is out; returns its exit code.
 int wait_for_claimed_line() noexcept;
 
-// A loop of system writes until every byte is out or standard output refuses more.
+// A loop of system writes until every byte is out or a write fails; when a
+// non-blocking standard output is full, waits for room and writes on.
 void write_to_standard_output(std::string_view bytes) noexcept;

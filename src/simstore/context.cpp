@@ -67,8 +67,8 @@ public:
         simulation_->log.record("GetAppLicenseAsync", "context",
                                 [](json_writer& line) { line.member("via").string("IStoreContext"); });
         return request(operation, result_maker<winabi::IStoreAppLicense>(
-                                      [simulation = simulation_](winabi::IStoreAppLicense** licence) {
-                                          return create_app_license(simulation, licence);
+                                      [simulation = simulation_](winabi::IStoreAppLicense** license) {
+                                          return create_app_license(simulation, license);
                                       }));
     }
 

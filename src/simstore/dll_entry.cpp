@@ -2,6 +2,7 @@
 // Store: RoGetActivationFactory finds this DLL under the class's registry key
 // and calls DllGetActivationFactory with the class name.
 #include "activation.h"
+#include "scenario_file.h"
 #include "../output/error_text.h"
 
 namespace {
@@ -18,8 +19,8 @@ wide_string environment_variable(const WCHAR* name) {
 
 // Parsed once and never destroyed: a detached worker may still run while the process ends.
 const simstore::parsed_scenario& configured_scenario() {
-    static const auto& parsed = *new simstore::parsed_scenario(
-        simstore::parse_scenario(to_utf8(environment_variable(L"STORE_BRIDGE_SIM"))));
+    static const auto& parsed = *new simstore::parsed_scenario(simstore::parse_configured_scenario(
+        to_utf8(environment_variable(L"STORE_BRIDGE_SIM_FILE")), to_utf8(environment_variable(L"STORE_BRIDGE_SIM"))));
     return parsed;
 }
 

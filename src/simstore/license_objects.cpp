@@ -98,9 +98,9 @@ private:
 
 } // namespace
 
-HRESULT create_app_license(const shared_simulation& simulation, winabi::IStoreAppLicense** licence) {
-    *licence = new (std::nothrow) app_license(simulation);
-    return *licence ? S_OK : E_OUTOFMEMORY;
+HRESULT create_app_license(const shared_simulation& simulation, winabi::IStoreAppLicense** license) {
+    *license = new (std::nothrow) app_license(simulation);
+    return *license ? S_OK : E_OUTOFMEMORY;
 }
 
 } // namespace simstore

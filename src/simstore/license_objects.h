@@ -7,6 +7,6 @@
 namespace simstore {
 
 // A fresh licence object, a result like those of the purchase and the review.
-HRESULT create_app_license(const shared_simulation& simulation, winabi::IStoreAppLicense** licence);
+HRESULT create_app_license(const shared_simulation& simulation, winabi::IStoreAppLicense** license);
 
 } // namespace simstore

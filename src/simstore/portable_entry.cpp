@@ -1,8 +1,10 @@
 // How the portable build reaches the simulated Store: the platform's
 // Windows Runtime activation calls DllGetActivationFactory as Windows would
 // call the DLL's export, and the platform reads the scenario's own keys
-// through platform_scenario. One scenario serves both, from the environment.
+// through platform_scenario. One scenario serves both, from the environment
+// (and the scenario file it names).
 #include "activation.h"
+#include "scenario_file.h"
 #include "../platform/posix/simulation.h"
 
 #include <cstdlib>
@@ -18,8 +20,8 @@ std::string environment_text(const char* name) {
 
 // Parsed once and never destroyed: a detached worker may still run while the process ends.
 const simstore::parsed_scenario& configured_scenario() {
-    static const auto& parsed =
-        *new simstore::parsed_scenario(simstore::parse_scenario(environment_text("STORE_BRIDGE_SIM")));
+    static const auto& parsed = *new simstore::parsed_scenario(simstore::parse_configured_scenario(
+        environment_text("STORE_BRIDGE_SIM_FILE"), environment_text("STORE_BRIDGE_SIM")));
     return parsed;
 }
 
@@ -34,7 +36,8 @@ simulated_platform platform_of(const simstore::parsed_scenario& parsed) {
     platform.wait_fails = settings->wait_fails;
     platform.package = settings->package;
     for (const simstore::declared_window& window : settings->windows)
-        platform.windows.push_back({window.handle, window.rect, window.closes_after_start});
+        platform.windows.push_back(
+            {window.handle, window.rect, window.closes_after_start, window.process_exits_after_start});
     return platform;
 }
 

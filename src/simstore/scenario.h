@@ -1,5 +1,6 @@
 // What the simulated Store does in one run, as the scenario text (the
-// environment variable STORE_BRIDGE_SIM) asks for it. Every field's default is
+// environment variable STORE_BRIDGE_SIM, after the items of the scenario file
+// that STORE_BRIDGE_SIM_FILE names) asks for it. Every field's default is
 // the plain run: every request succeeds after 100 ms; the app has a full
 // licence without add-ons, and the Store lists no products.
 #pragma once
@@ -49,6 +50,7 @@ struct declared_window {
     HWND handle;
     std::optional<RECT> rect; // none: GetWindowRect fails
     std::optional<milliseconds> closes_after_start;
+    std::optional<milliseconds> process_exits_after_start; // the window goes with its process
 };
 
 // Every field of the query results that the bridge reads; a scenario can make

@@ -62,22 +62,25 @@ std::optional<RECT> read_rect(std::string_view text) {
     return RECT{*left, *top, *right, *bottom};
 }
 
-// HANDLE:L,T,R,B or HANDLE:norect, optionally followed by :close=MS.
+// HANDLE:L,T,R,B or HANDLE:norect, optionally followed by :close=MS and :exit=MS, each once.
 std::optional<declared_window> read_window(std::string_view text) {
     const auto parts = split(text, ':');
-    if (parts.size() != 2 && parts.size() != 3) return std::nullopt;
+    if (parts.size() < 2 || parts.size() > 4) return std::nullopt;
     const auto handle = read_handle(parts[0]);
     if (!handle) return std::nullopt;
-    declared_window window{reinterpret_cast<HWND>(*handle), std::nullopt, std::nullopt};
+    declared_window window{reinterpret_cast<HWND>(*handle), std::nullopt, std::nullopt, std::nullopt};
     if (parts[1] != "norect") {
         window.rect = read_rect(parts[1]);
         if (!window.rect) return std::nullopt;
     }
-    if (parts.size() == 3) {
-        constexpr std::string_view close = "close=";
-        if (!parts[2].starts_with(close)) return std::nullopt;
-        window.closes_after_start = read_milliseconds(parts[2].substr(close.size()));
-        if (!window.closes_after_start) return std::nullopt;
+    for (std::size_t i = 2; i < parts.size(); ++i) {
+        const std::size_t equals = parts[i].find('=');
+        if (equals == std::string_view::npos) return std::nullopt;
+        const std::string_view name = parts[i].substr(0, equals);
+        auto& moment = name == "close" ? window.closes_after_start : window.process_exits_after_start;
+        if ((name != "close" && name != "exit") || moment) return std::nullopt;
+        moment = read_milliseconds(parts[i].substr(equals + 1));
+        if (!moment) return std::nullopt;
     }
     return window;
 }
@@ -217,7 +220,7 @@ const key_rule rules[] = {
      [](std::string_view v, scenario& s) { return assign(read_count(v), s.generated.add_ons); }},
     {"generate-products", "COUNT[:LENGTH], each up to 1000000",
      [](std::string_view v, scenario& s) { return read_generated_products(v, s.generated); }},
-    {"window", "HANDLE:L,T,R,B or HANDLE:norect, optionally followed by :close=MS",
+    {"window", "HANDLE:L,T,R,B or HANDLE:norect, optionally followed by :close=MS and :exit=MS",
      [](std::string_view v, scenario& s) {
          const auto window = read_window(v);
          if (window) s.windows.push_back(*window);

@@ -1,5 +1,6 @@
 #include "anchor_window.h"
 
+#include "owner_window.h"
 #include "../output/error_text.h"
 
 namespace {
@@ -11,17 +12,21 @@ HWND create_anchor(DWORD style, HWND owner, POINT position) {
 
 } // namespace
 
-HWND create_purchase_anchor() {
-    const HWND anchor = create_anchor(WS_POPUP, nullptr, POINT{0, 0});
-    ShowWindow(anchor, SW_SHOW);
-    SetForegroundWindow(anchor);
+unique_window create_purchase_anchor() {
+    unique_window anchor(create_anchor(WS_POPUP, nullptr, POINT{0, 0}));
+    ShowWindow(anchor.get(), SW_SHOW);
+    SetForegroundWindow(anchor.get());
     return anchor;
 }
 
-HWND create_review_anchor(HWND owner, POINT position) {
-    const HWND anchor = create_anchor(WS_POPUP | WS_VISIBLE, owner, position);
-    SetForegroundWindow(anchor);
+unique_window create_review_anchor(HWND owner, POINT position) {
+    unique_window anchor(create_anchor(WS_POPUP | WS_VISIBLE, owner, position));
+    SetForegroundWindow(anchor.get());
     return anchor;
+}
+
+unique_window create_anchor_over(HWND owner) {
+    return owner ? create_review_anchor(owner, anchor_position(owner)) : create_purchase_anchor();
 }
 
 void bind_anchor(winabi::IStoreContext* context, HWND anchor) {
@@ -30,8 +35,3 @@ void bind_anchor(winabi::IStoreContext* context, HWND anchor) {
     binding->Initialize(anchor);
 }
 
-void destroy_purchase_anchor(HWND anchor) { DestroyWindow(anchor); }
-
-void destroy_review_anchor(HWND anchor) {
-    if (IsWindow(anchor)) DestroyWindow(anchor);
-}

@@ -11,16 +11,14 @@ GUID new_tracking_id() {
 
 com_ptr<winabi::IConsumableOperation> request_consumable_fulfillment(winabi::IStoreContext* context, wide_view store_id,
                                                                      UINT32 quantity, const GUID& tracking_id) {
-    unique_hstring id;
-    make_hstring(store_id, id); // the Store ID unchanged, with its exact length
+    const unique_hstring id = make_hstring(store_id); // the Store ID unchanged, with its exact length
     com_ptr<winabi::IConsumableOperation> operation;
     check_hresult(context->ReportConsumableFulfillmentAsync(id.get(), quantity, tracking_id, operation.put()));
     return operation;
 }
 
 com_ptr<winabi::IConsumableOperation> request_consumable_balance(winabi::IStoreContext* context, wide_view store_id) {
-    unique_hstring id;
-    make_hstring(store_id, id); // the Store ID unchanged, with its exact length
+    const unique_hstring id = make_hstring(store_id); // the Store ID unchanged, with its exact length
     com_ptr<winabi::IConsumableOperation> operation;
     check_hresult(context->GetConsumableBalanceRemainingAsync(id.get(), operation.put()));
     return operation;

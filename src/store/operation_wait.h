@@ -1,52 +1,100 @@
-// The one way a flow waits for a Store operation while its thread's message
-// queue stays serviced (a Store dialog owned by the anchor stays responsive).
-// The handler wakes the thread; an operation that already reports its end lets
-// the flow fetch the outcome itself instead of waiting for a handler that may
-// come late. A quit message ends the wait with nothing fetched.
+// The one way a flow waits for a Store operation: the thread's message queue
+// stays serviced (a Store dialog owned by the anchor stays responsive), the
+// handler's wake-up ends the wait, a handler that comes late finds the outcome
+// shared, and the host's window, when there is one, is watched throughout.
 #pragma once
 
 #include "completion_handler.h"
 #include "completion_outcome.h"
+#include "owner_watch.h"
 #include "store_calls.h"
 
 #include <atomic>
 #include <memory>
 
+// What a command's wait does beyond the common part.
+struct wait_rules {
+    // A quit message ends the wait with nothing fetched; otherwise it is
+    // dispatched like any other message.
+    bool quit_ends_wait;
+    // An operation that already reports its end is fetched by the flow itself
+    // instead of waiting for a handler that may come late.
+    bool status_ends_wait;
+};
+inline constexpr wait_rules purchase_wait{true, true}; // buy and the queries
+inline constexpr wait_rules review_wait{false, false};
+
+enum class wait_end { completed, quit, owner_closed };
+
 template <class Result>
-struct message_outcome {
+struct waited {
+    typename completion_outcome<Result>::taken outcome;
+    wait_end end;
+};
+
+// Shared by the flow and the handler. The handler wakes the flow with the
+// completion event when there is one, otherwise with a message to the anchor
+// (or, without an anchor, to the waiting thread's queue).
+template <class Result>
+struct shared_outcome {
     completion_outcome<Result> slots;
     std::atomic<bool> done{false};
     HWND anchor;
     DWORD thread;
+    unique_handle event;
 
-    message_outcome(HWND anchor_window, DWORD waiting_thread) : anchor(anchor_window), thread(waiting_thread) {}
+    shared_outcome(HWND anchor_window, DWORD waiting_thread, unique_handle completion_event)
+        : anchor(anchor_window), thread(waiting_thread), event(std::move(completion_event)) {}
 
-    // The wake-up goes to the anchor, whose messages the waiting thread
-    // retrieves; without an anchor, straight to that thread's queue.
     void wake() noexcept {
         done.store(true, std::memory_order_release);
-        if (anchor) PostMessageW(anchor, WM_NULL, 0, 0);
+        if (event) SetEvent(event.get());
+        else if (anchor) PostMessageW(anchor, WM_NULL, 0, 0);
         else PostThreadMessageW(thread, WM_NULL, 0, 0);
     }
     bool is_done() const noexcept { return done.load(std::memory_order_acquire); }
 };
 
+// Services the queue until the handler has woken the flow, a quit message ends
+// the wait (when the rules say so), or the owner closes. MWMO_INPUTAVAILABLE:
+// input that an earlier look at the queue left there still wakes the wait.
+template <class Outcome>
+wait_end service_queue(const Outcome& outcome, const owner_watch& owner, wait_rules rules) {
+    for (;;) {
+        if (outcome.is_done()) return wait_end::completed;
+        if (owner.closed()) return wait_end::owner_closed;
+        HANDLE handles[2];
+        DWORD count = 0;
+        if (outcome.event) handles[count++] = outcome.event.get();
+        if (owner.process()) handles[count++] = owner.process();
+        const DWORD waited =
+            MsgWaitForMultipleObjectsEx(count, handles, owner.check_interval_ms(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        // A wait that fails would fail again at once: the run ends instead of spinning.
+        if (waited == WAIT_FAILED) raise_last_error();
+        MSG message;
+        while (!outcome.is_done() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT && rules.quit_ends_wait) return wait_end::quit;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+// `event`: the completion event the handler signals; empty for a wake-up message.
 template <class Result>
-typename completion_outcome<Result>::taken wait_for_operation(winabi::IAsyncOperation<Result>* operation, HWND anchor) {
-    const auto outcome = std::make_shared<message_outcome<Result>>(anchor, GetCurrentThreadId());
+waited<Result> wait_for_operation(winabi::IAsyncOperation<Result>* operation, HWND anchor, const owner_watch& owner,
+                                  wait_rules rules, unique_handle event = {}) {
+    const auto outcome = std::make_shared<shared_outcome<Result>>(anchor, GetCurrentThreadId(), std::move(event));
     complete_into(operation, outcome);
-    if (!outcome->is_done() && async_status(operation) != winabi::AsyncStatus::Started) {
+    if (rules.status_ends_wait && !outcome->is_done() &&
+        async_status(operation) != winabi::AsyncStatus::Started) {
         if (outcome->slots.claim()) outcome->slots.publish(fetch_outcome(operation));
         // Otherwise the handler holds the claim; taking waits the moment it needs.
-        return outcome->slots.take();
+        return {outcome->slots.take(), wait_end::completed};
     }
-    MSG message;
-    while (!outcome->is_done()) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0) break; // a quit message
-        if (got == -1) raise_last_error();
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return outcome->slots.take();
+    const wait_end end = service_queue(*outcome, owner, rules);
+    // The owner closed: whatever the Store does next, the run reports that, and
+    // a handler still to come finds the claim taken.
+    if (end == wait_end::owner_closed) return {{}, end};
+    return {outcome->slots.take(), end};
 }

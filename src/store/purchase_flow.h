@@ -5,6 +5,8 @@
 
 #include <span>
 
-// "buy <StoreID>": shows the Store's purchase dialog for one product and
-// returns the line of its outcome; failures of its own calls are raised.
+// "buy <StoreID> [<window handle>]": shows the Store's purchase dialog for one
+// product, over the host's window when the handle names a live one, and
+// returns the line of its outcome, "owner closed" when that window goes away
+// first; failures of its own calls are raised.
 result_line run_purchase_flow(std::span<const wide_string> arguments);

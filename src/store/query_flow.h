@@ -26,7 +26,7 @@ result_line run_store_query(Start start, Read read, const std::optional<GUID>& t
         const com_ptr<winabi::IStoreContext> context = get_default_store_context();
         const auto operation = start(context.get());
         if (!operation) return query_failure_line(WIDE("no operation"), tracking_id);
-        const auto taken = wait_for_operation(operation.get(), nullptr);
+        const auto taken = wait_for_operation(operation.get(), nullptr, owner_watch(), purchase_wait).outcome;
         if (taken.result) return read(taken.result.get());
         if (taken.code == E_OUTOFMEMORY) throw std::bad_alloc();
         if (taken.code < 0) return query_failure_line(taken.code, taken.failure_text(), tracking_id);

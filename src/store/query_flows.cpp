@@ -29,7 +29,7 @@ result_line run_product_query(std::span<const wide_string> arguments, product_re
 
 result_line run_license_flow(std::span<const wide_string>) {
     return run_store_query([](winabi::IStoreContext* context) { return request_app_license(context); },
-                           [](winabi::IStoreAppLicense* licence) { return read_app_license(licence); });
+                           [](winabi::IStoreAppLicense* license) { return read_app_license(license); });
 }
 
 result_line run_products_flow(std::span<const wide_string> arguments) {

@@ -2,13 +2,14 @@
 
 #include "../output/error_text.h"
 
-void make_hstring(wide_view text, unique_hstring& string) {
+unique_hstring make_hstring(wide_view text) {
+    unique_hstring string;
     check_hresult(WindowsCreateString(text.data(), static_cast<UINT32>(text.size()), string.put()));
+    return string;
 }
 
 com_ptr<winabi::IStoreContext> get_default_store_context() {
-    unique_hstring class_name;
-    make_hstring(winabi::store_context_class, class_name);
+    const unique_hstring class_name = make_hstring(winabi::store_context_class);
     com_ptr<winabi::IStoreContextStatics> statics;
     check_hresult(RoGetActivationFactory(class_name.get(), winabi::IStoreContextStatics::iid, statics.put_void()));
     com_ptr<winabi::IStoreContext> context;
@@ -18,8 +19,7 @@ com_ptr<winabi::IStoreContext> get_default_store_context() {
 
 com_ptr<winabi::IPurchaseOperation> request_purchase(winabi::IStoreContext* context, wide_view store_id) {
     // The Store ID goes over unchanged, with its exact length, and lives only around the call.
-    unique_hstring id;
-    make_hstring(store_id, id);
+    const unique_hstring id = make_hstring(store_id);
     com_ptr<winabi::IPurchaseOperation> operation;
     check_hresult(context->RequestPurchaseAsync(id.get(), operation.put()));
     return operation;

@@ -8,7 +8,7 @@
 #include "../platform/hstring.h"
 
 // A Windows Runtime string of exactly these characters, for the length of a call.
-void make_hstring(wide_view text, unique_hstring& string);
+unique_hstring make_hstring(wide_view text);
 
 com_ptr<winabi::IStoreContext> get_default_store_context();
 

@@ -27,12 +27,12 @@ std::int64_t date_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(winabi::Date
 }
 
 // The SKU is read before the rest, to put the add-ons in order.
-add_on_licence_record read_add_on_license(winabi::IStoreLicense* licence, unique_hstring&& sku) {
-    add_on_licence_record add_on;
+add_on_license_record read_add_on_license(winabi::IStoreLicense* license, unique_hstring&& sku) {
+    add_on_license_record add_on;
     add_on.sku = std::move(sku);
-    add_on.active = flag_of(licence, &winabi::IStoreLicense::get_IsActive);
-    add_on.expires = date_of(licence, &winabi::IStoreLicense::get_ExpirationDate);
-    add_on.offer_token = text_of(licence, &winabi::IStoreLicense::get_InAppOfferToken);
+    add_on.active = flag_of(license, &winabi::IStoreLicense::get_IsActive);
+    add_on.expires = date_of(license, &winabi::IStoreLicense::get_ExpirationDate);
+    add_on.offer_token = text_of(license, &winabi::IStoreLicense::get_InAppOfferToken);
     return add_on;
 }
 
@@ -103,23 +103,23 @@ com_ptr<winabi::IProductQueryOperation> request_user_collection(winabi::IStoreCo
     return operation;
 }
 
-result_line read_app_license(winabi::IStoreAppLicense* licence) {
-    app_licence_record record;
-    record.active = flag_of(licence, &winabi::IStoreAppLicense::get_IsActive);
-    record.trial = flag_of(licence, &winabi::IStoreAppLicense::get_IsTrial);
-    record.trial_owned = flag_of(licence, &winabi::IStoreAppLicense::get_IsTrialOwnedByThisUser);
+result_line read_app_license(winabi::IStoreAppLicense* license) {
+    app_license_record record;
+    record.active = flag_of(license, &winabi::IStoreAppLicense::get_IsActive);
+    record.trial = flag_of(license, &winabi::IStoreAppLicense::get_IsTrial);
+    record.trial_owned = flag_of(license, &winabi::IStoreAppLicense::get_IsTrialOwnedByThisUser);
     winabi::TimeSpan left{};
-    check_hresult(licence->get_TrialTimeRemaining(&left));
+    check_hresult(license->get_TrialTimeRemaining(&left));
     record.trial_left = left.Duration;
-    record.expires = date_of(licence, &winabi::IStoreAppLicense::get_ExpirationDate);
-    record.sku = text_of(licence, &winabi::IStoreAppLicense::get_SkuStoreId);
-    record.trial_id = text_of(licence, &winabi::IStoreAppLicense::get_TrialUniqueId);
+    record.expires = date_of(license, &winabi::IStoreAppLicense::get_ExpirationDate);
+    record.sku = text_of(license, &winabi::IStoreAppLicense::get_SkuStoreId);
+    record.trial_id = text_of(license, &winabi::IStoreAppLicense::get_TrialUniqueId);
     com_ptr<winabi::IMapView<winabi::IStoreLicense>> add_ons;
-    check_hresult(licence->get_AddOnLicenses(add_ons.put()));
+    check_hresult(license->get_AddOnLicenses(add_ons.put()));
     const auto values = map_values(add_ons.get());
-    licence_line line(record, values.size());
+    license_line line(record, values.size());
     read_in_store_id_order(values, &winabi::IStoreLicense::get_SkuStoreId, store_id_of_sku, read_add_on_license,
-                           [&](add_on_licence_record add_on) { line.add(std::move(add_on)); });
+                           [&](add_on_license_record add_on) { line.add(std::move(add_on)); });
     return line.finish();
 }
 

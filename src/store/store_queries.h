@@ -15,7 +15,7 @@ com_ptr<winabi::IProductQueryOperation> request_user_collection(winabi::IStoreCo
 
 // The licence line: the licence and its add-on licences, each add-on written
 // into the line once it is read; a null add-on map is no add-ons.
-result_line read_app_license(winabi::IStoreAppLicense* licence);
+result_line read_app_license(winabi::IStoreAppLicense* license);
 
 // The product list line, each product written into the line once it is read.
 // A failing ExtendedError is raised before the products are read, as its

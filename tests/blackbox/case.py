@@ -15,14 +15,16 @@ OWNER = "{owner}"
 
 @dataclass(frozen=True)
 class Owner:
-    """A window of another process for "review <handle>".
+    """A window of another process for "review <handle>" and "buy <id> <handle>".
 
     Under Wine a real window of the owner-window program; on the portable target
-    a window the scenario declares (window=HANDLE:L,T,R,B[:close=MS]).
-    close_after_ms destroys it that long after the bridge started."""
+    a window the scenario declares (window=HANDLE:L,T,R,B[:close=MS][:exit=MS]).
+    close_after_ms destroys it that long after the bridge started;
+    exit_after_ms ends its process then, which takes the window with it."""
 
     rect: tuple = (200, 150, 1000, 750)
     close_after_ms: Optional[int] = None
+    exit_after_ms: Optional[int] = None
 
 
 @dataclass(frozen=True)
@@ -32,6 +34,7 @@ class Case:
     stdout: Line                  # exact bytes expected on standard output
     exit: int
     sim: Optional[str] = None     # STORE_BRIDGE_SIM, None for unset
+    sim_file: Optional[bytes] = None  # written to a file that STORE_BRIDGE_SIM_FILE names, None for unset
     env: dict = field(default_factory=dict)
     targets: frozenset = BOTH
     # Called as trace(records, handles) with the Store calls the simulated Store
@@ -42,6 +45,9 @@ class Case:
     trace: Optional[Callable] = None
     owner: Optional[Owner] = None
     stdout_closed: bool = False   # the host closes its end of the pipe at once
+    # "pipe" or "socket": standard output is one with O_NONBLOCK set, which the
+    # host reads a little at a time (portable target only)
+    slow_reader: Optional[str] = None
     min_ms: Optional[int] = None  # bounds on the run's duration
     max_ms: Optional[int] = None
     time_limit: float = 15.0      # seconds; the run is killed and fails past it

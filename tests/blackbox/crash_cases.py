@@ -1,7 +1,7 @@
 """Crash containment: whatever nothing else handles still gives the host the crash line and exit code 1."""
 
 from case import NATIVE, OWNER, WINDOWS, Case, Owner
-from lines import crash, licence, nothing, owner_closed, purchase_failure, purchase_status, review_status
+from lines import crash, license, nothing, owner_closed, purchase_failure, purchase_status, review_status
 
 SIGABRT_EXIT = -6  # killed by SIGABRT, as Python reports it
 WINDOWS_ABORT_EXIT = 3
@@ -36,7 +36,7 @@ CASES = [
          sim="after=0;at-exit=fault"),
     Case("the Store's exit work would hang after a review", ["review"], review_status("succeeded", False), 0,
          sim="at-exit=hang", time_limit=5),
-    Case("the Store's exit work would hang after a query", ["license"], licence(), 0, sim="at-exit=hang",
+    Case("the Store's exit work would hang after a query", ["license"], license(), 0, sim="at-exit=hang",
          time_limit=5),
     Case("the Store's exit work would fault after a failure line", ["buy", "X"], purchase_failure("no result"), 1,
          sim="results=null;at-exit=fault"),

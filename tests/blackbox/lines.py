@@ -198,7 +198,7 @@ def add_on(store_id, sku=None, active=True, expires=None, token=""):
             ("expires", expires), ("offerToken", token)]
 
 
-def licence(active=True, trial=False, trial_owned=False, trial_seconds=0, expires=None, sku="", trial_id="",
+def license(active=True, trial=False, trial_owned=False, trial_seconds=0, expires=None, sku="", trial_id="",
             add_ons=()):
     """The licence line; add_ons are add_on(...) lists in the order the line must have."""
     return Line(*_member_pieces([("status", "ok"), ("active", active), ("trial", trial), ("trialOwned", trial_owned),

@@ -2,10 +2,10 @@
 
 import datetime
 
-from case import Case, no_store_calls
+from case import NATIVE, Case, no_store_calls
 from flow_cases import (AWKWARD, AWKWARD_ENCODED, E_ACCESSDENIED, E_FAIL, E_ILLEGAL_METHOD_CALL, HANDLER_LATE,
                         NO_SYSTEM_TEXT, calls, fetched_once, the)
-from lines import (add_on, crash, general_failure, licence, product, product_list, query_failure, system_text,
+from lines import (add_on, crash, general_failure, license, product, product_list, query_failure, system_text,
                    usage)
 
 NOT_KNOWN_TO_STORE = 0x803F6107
@@ -90,7 +90,7 @@ GOLD = product("9NBLGGH4TNMP", title="Gold", description="Line one\nLine two", p
 COINS = product("9NBLGGH4CNSM", kind="Consumable", title='Coins "x100"', price="$0.99", base_price="$0.99",
                 currency="USD")
 
-DEFAULT_LICENCE = licence()
+DEFAULT_LICENCE = license()
 
 CASES = [
     Case("license with the default scenario", ["license"], DEFAULT_LICENCE, 0, min_ms=90,
@@ -109,7 +109,7 @@ CASES = [
          sim="after=now;" + CATALOGUE),
     # The catalogue a host sells from.
     Case("license of the catalogue", ["license"],
-         licence(sku="9NBLGGH4R315/0010",
+         license(sku="9NBLGGH4R315/0010",
                  add_ons=[add_on("9NBLGGH4TNMP", "9NBLGGH4TNMP/0010", expires="2027-03-01T00:00:00Z", token="gold")]),
          0, sim=CATALOGUE),
     Case("products of the catalogue", ["products"], product_list([COINS, GOLD]), 0, sim=CATALOGUE),
@@ -118,22 +118,22 @@ CASES = [
     Case("products of a kind the Store does not have", ["products", "Game"], product_list(), 0, sim=CATALOGUE),
     # Licence fields.
     Case("trial licence", ["license"],
-         licence(active=True, trial=True, trial_owned=True, trial_seconds=3600, expires="2027-03-01T00:00:00Z",
+         license(active=True, trial=True, trial_owned=True, trial_seconds=3600, expires="2027-03-01T00:00:00Z",
                  sku="9NBLGGH4R315/0001", trial_id="T-1"), 0,
          sim="app-trial=true;app-trial-owned=true;app-trial-left=36000009999;app-expires=134483328000000000;"
              "app-sku=9NBLGGH4R315/0001;app-trial-id=T-1"),
-    Case("expired trial counts no time left", ["license"], licence(active=False, trial=True), 0,
+    Case("expired trial counts no time left", ["license"], license(active=False, trial=True), 0,
          sim="app-active=false;app-trial=true;app-trial-left=-10000000;app-expires=0"),
-    Case("full licence reports no trial time", ["license"], licence(), 0, sim="app-trial-left=36000000000"),
-    Case("trial with the largest time span", ["license"], licence(trial=True, trial_seconds=922337203685), 0,
+    Case("full licence reports no trial time", ["license"], license(), 0, sim="app-trial-left=36000000000"),
+    Case("trial with the largest time span", ["license"], license(trial=True, trial_seconds=922337203685), 0,
          sim="app-trial=true;app-trial-left=max"),
     Case("add-ons sorted by Store ID whatever the map's keys", ["license"],
-         licence(add_ons=[add_on("9AA", "9AA"), add_on("9AB", "9AB/0010", active=False, token="t"),
+         license(add_ons=[add_on("9AA", "9AA"), add_on("9AB", "9AB/0010", active=False, token="t"),
                           add_on("9ZZ", "9ZZ/0010", token="z0"), add_on("9ZZ", "9ZZ/0011", token="z1")]), 0,
          sim="add-on=9ZZ/0011,token=z1;add-on=9AB/0010,active=false,token=t,key=9AB;add-on=9AA,key=x;"
              "add-on=9ZZ/0010,token=z0"),
     Case("dates at the edges", ["license"],
-         licence(expires="1601-01-01T00:00:00Z",
+         license(expires="1601-01-01T00:00:00Z",
                  add_ons=[add_on("9A", "9A/0", expires=None), add_on("9B", "9B/1601", expires="1601-01-01T00:00:00Z"),
                           add_on("9C", "9C/1970", expires="1970-01-01T00:00:00Z"),
                           add_on("9D", "9D/2000", expires="2000-02-29T12:34:56Z"),
@@ -154,8 +154,8 @@ CASES = [
          sim="product=9A,on-sale=true,sale-ends=0;product=9B,on-sale=true,sale-ends=never;"
              "product=9C,on-sale=true,sale-ends=%d;product=9D,on-sale=true,sale-ends=%d"
              % (ticks(9998, 12, 31, 23, 59, 59), ticks(2028, 2, 29))),
-    Case("many add-ons", ["license"], licence(add_ons=generated_add_ons(300)), 0, sim="generate-add-ons=300"),
-    Case("no add-on map", ["license"], licence(), 0, sim="add-on=9AA;add-on-map=null"),
+    Case("many add-ons", ["license"], license(add_ons=generated_add_ons(300)), 0, sim="generate-add-ons=300"),
+    Case("no add-on map", ["license"], license(), 0, sim="add-on=9AA;add-on-map=null"),
     # Products: every field, texts that need every escape, null objects.
     Case("product texts with every escape", ["products"],
          product_list([product("9N\"\\", kind="Durable", title=AWKWARD, description="a\bb\fc\x01d\x1fe\u20ac\U0001F600",
@@ -165,6 +165,11 @@ CASES = [
              "price=1%2C99%20%E2%82%AC,currency=EUR,recurrence-price=%E2%82%AC%2F%0AMonat,token=%09"),
     Case("generated products with long texts", ["products"], product_list(generated_products(40, 700)), 0,
          sim="generate-products=40:700"),
+    # A host may pass on a non-blocking standard output and read it slowly: the
+    # 1.37 MB line, many times what the pipe or socket holds, still arrives whole.
+    *[Case("products to a slow reader of a non-blocking %s" % kind, ["products"],
+           product_list(generated_products(1000, 1000)), 0, sim="generate-products=1000", slow_reader=kind,
+           targets={NATIVE}) for kind in ("pipe", "socket")],
     Case("generated collection", ["collection", "UnmanagedConsumable,Durable"],
          product_list(generated_products(40, 30, collection=True, kinds=["UnmanagedConsumable", "Durable"])), 0,
          sim="generate-products=40:30"),
@@ -256,7 +261,7 @@ for command, fields in FIELDS.items():
 # outcome itself, or whichever of handler and flow is first; the answer is the same.
 for when in ("now", "0"):
     CASES += [
-        Case("license with the handler late, after=%s" % when, ["license"], licence(sku="9NBLGGH4R315/0010",
+        Case("license with the handler late, after=%s" % when, ["license"], license(sku="9NBLGGH4R315/0010",
              add_ons=[add_on("9NBLGGH4TNMP", "9NBLGGH4TNMP/0010", expires="2027-03-01T00:00:00Z", token="gold")]),
              0, sim=HANDLER_LATE + "after=%s;" % when + CATALOGUE, trace=fetched_once()),
         Case("products with the handler late, after=%s" % when, ["products"], product_list([COINS, GOLD]), 0,

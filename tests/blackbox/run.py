@@ -16,6 +16,7 @@ import json
 import os
 import select
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -110,6 +111,8 @@ class DeclaredOwner:
         item = "window=%d:%d,%d,%d,%d" % (self.handle, left, top, right, bottom)
         if owner.close_after_ms is not None:
             item += ":close=%d" % owner.close_after_ms
+        if owner.exit_after_ms is not None:
+            item += ":exit=%d" % owner.exit_after_ms
         self.scenario_item = item
 
     def started(self, case_start):
@@ -125,7 +128,7 @@ class OwnerWindow:
     def __init__(self, target, owner):
         self.owner = owner
         self.scenario_item = None
-        self.timer = None
+        self.timers = []
         self.process = subprocess.Popen(
             target.command(target.owner_program, [str(edge) for edge in owner.rect]),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
@@ -136,22 +139,24 @@ class OwnerWindow:
         self.handle = int(line)
 
     def started(self, case_start):
-        if self.owner.close_after_ms is not None:
-            delay = case_start + self.owner.close_after_ms / 1000 - time.monotonic()
-            self.timer = threading.Timer(max(delay, 0), self._send_close)
-            self.timer.start()
+        for after_ms, word in ((self.owner.close_after_ms, b"close"), (self.owner.exit_after_ms, b"exit")):
+            if after_ms is not None:
+                delay = case_start + after_ms / 1000 - time.monotonic()
+                timer = threading.Timer(max(delay, 0), self._send, [word])
+                timer.start()
+                self.timers.append(timer)
 
-    def _send_close(self):
+    def _send(self, word):
         try:
-            self.process.stdin.write(b"close\n")
+            self.process.stdin.write(word + b"\n")
             self.process.stdin.flush()
         except (BrokenPipeError, ValueError):
             pass
 
     def close(self):
-        if self.timer:
-            self.timer.cancel()
-            self.timer.join()
+        for timer in self.timers:
+            timer.cancel()
+            timer.join()
         try:
             self.process.stdin.close()
         except BrokenPipeError:
@@ -217,9 +222,15 @@ def run_case(case, target, scratch: Path):
     environment = dict(os.environ)
     environment.pop("STORE_BRIDGE_SIM", None)
     environment.pop("STORE_BRIDGE_SIM_TRACE", None)
+    environment.pop("STORE_BRIDGE_SIM_FILE", None)
     environment.update(case.env)
     scenario = [case.sim] if case.sim is not None else []
-    trace_path = Path(tempfile.mkdtemp(dir=scratch)) / "trace.jsonl"
+    case_folder = Path(tempfile.mkdtemp(dir=scratch))
+    trace_path = case_folder / "trace.jsonl"
+    if case.sim_file is not None:
+        scenario_file = case_folder / "scenario.txt"
+        scenario_file.write_bytes(case.sim_file)
+        environment["STORE_BRIDGE_SIM_FILE"] = target.file_name(scenario_file)
     if case.trace:
         environment["STORE_BRIDGE_SIM_TRACE"] = target.file_name(trace_path)
 
@@ -249,27 +260,61 @@ def run_case(case, target, scratch: Path):
         raise CaseFailure("; ".join(problems))
 
 
+def nonblocking_output(kind):
+    """A pipe or a socket pair: (the host's end, the bridge's end with O_NONBLOCK set)."""
+    if kind == "pipe":
+        read_end, write_end = os.pipe()
+    else:
+        host, bridge = socket.socketpair()
+        read_end, write_end = host.detach(), bridge.detach()
+    os.set_blocking(write_end, False)
+    return read_end, write_end
+
+
+def read_slowly(descriptor, deadline):
+    """Reads to the end as a slow host does, 4 KiB a millisecond, so that the
+    bridge finds its standard output full again and again."""
+    out = b""
+    while True:
+        remaining = deadline - time.monotonic()
+        if remaining <= 0 or not select.select([descriptor], [], [], remaining)[0]:
+            raise subprocess.TimeoutExpired("read", remaining)
+        piece = os.read(descriptor, 4096)
+        if not piece:
+            return out
+        out += piece
+        time.sleep(0.001)
+
+
 def launch(command, environment, case, owner):
     """Runs the bridge once; returns (exit code, stdout, stderr, milliseconds)."""
     stdout = subprocess.PIPE
     if case.stdout_closed:
         read_end, stdout = os.pipe()
+    if case.slow_reader:
+        read_end, stdout = nonblocking_output(case.slow_reader)
     start = time.monotonic()
+    deadline = start + case.time_limit
     process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE,
                                env=environment, start_new_session=True)
-    if case.stdout_closed:
+    if case.stdout_closed or case.slow_reader:
         os.close(stdout)
+    if case.stdout_closed:
         os.close(read_end)
     if owner:
         owner.started(start)
     try:
-        out, err = process.communicate(timeout=case.time_limit)
+        slow_out = read_slowly(read_end, deadline) if case.slow_reader else None
+        out, err = process.communicate(timeout=max(deadline - time.monotonic(), 0))
     except subprocess.TimeoutExpired:
         os.killpg(process.pid, signal.SIGKILL)
         process.communicate()
         raise CaseFailure("still running after %g s, killed" % case.time_limit)
+    finally:
+        if case.slow_reader:
+            os.close(read_end)
     milliseconds = (time.monotonic() - start) * 1000
-    return process.returncode, out or b"", err, milliseconds
+    return process.returncode, slow_out or out or b"", err, milliseconds
 
 
 def check(case, target, code, out, err, milliseconds):

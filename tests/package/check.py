@@ -110,6 +110,12 @@ def check_zip(a: Artifacts, scratch: Path):
         expect(archive.read(folder + "LICENSE") == (ROOT / "LICENSE").read_bytes(), "LICENSE differs")
         readme = archive.read(folder + "README.txt").decode("utf-8")
         expect("store-bridge %s" % a.version in readme and "MIT" in readme, "README.txt lacks version or licence")
+    # The words come from the command table itself: a command added there must reach the zip.
+    table = (ROOT / "src" / "app" / "commands.cpp").read_text(encoding="utf-8")
+    words = re.findall(r'^\s*\{WIDE\("(\w+)"\)', table, re.MULTILINE)
+    expect(words, "no command found in src/app/commands.cpp")
+    unlisted = [word for word in words if not re.search(r"^ +store-bridge %s\b" % word, readme, re.MULTILINE)]
+    expect(not unlisted, "README.txt lacks the commands %s" % unlisted)
     exe = a.exe()
     expect(len(exe) <= EXE_SIZE_LIMIT, "store-bridge.exe is %d bytes, more than %d" % (len(exe), EXE_SIZE_LIMIT))
     header = int.from_bytes(exe[0x3C:0x40], "little")
@@ -236,7 +242,8 @@ def main():
     artifacts = Artifacts(options.dist.resolve(), project_version(windows_build))
     checks = [
         ("SHA256SUMS covers exactly the artifacts", check_sums),
-        ("zip: exe, LICENSE, README.txt; exe within its size and without a time stamp", check_zip),
+        ("zip: exe, LICENSE, README.txt listing every command; exe within its size and without a time stamp",
+         check_zip),
         ("one exe in the zip, the npm package and the Windows wheel; one Linux program", check_same_programs),
         ("every package carries the version and the licence", check_metadata),
         ("the Linux wheel is tagged for the glibc its program needs", check_glibc_tag),

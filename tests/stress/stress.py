@@ -2,6 +2,7 @@
 """Stress runs of the bridge over random command lines and scenarios.
 
     stress.py [--sequential N] [--concurrent N] [--wine N] [--race N] [--wine-race N]
+              [--crash-race N] [--wine-crash-race N] [--soak N] [--keep DIR]
               [--seed S] [--build DIR] [--windows-build DIR]
 
 Runs the portable executable (DIR/store-bridge) N times one after another and
@@ -16,15 +17,42 @@ answer, its late handler, a crash and the result line race each other.
 Where the outcome follows from the scenario alone (a refused scenario item, a
 plain status), the line must be that outcome. Prints the counts and closes with
 "N passed, M failed"; exits 1 on any violation.
+
+Every failure is reported with its pass, its target and a bash command line
+that reruns that one case. One portable race run in ten runs with the simulated Store's
+trace on; the trace of a failing run is kept (in a new folder in --keep DIR, or
+in the system's temporary folder) and its path printed.
+
+Wine runs with WINEDEBUG=-all,err+all,+loaddll: Wine's own errors and a
+line for each module its loader maps. Those lines of standard error (a thread
+number and a class, "0024:err:module:...", or "wine: ...") are Wine's and go to
+the log; anything else on standard error is the bridge's fault. A Wine run that
+failed without a line and without a word of the bridge's is Wine's only on
+evidence: Wine never mapped the program, or Wine's launcher or loader gave up
+("wine: ...", "err:module:..."), while the program never reached the Store (the
+Store's DLL unmapped, no trace where the trace was on). Such a run is counted as Wine's and rerun once; it fails only
+when the rerun fails too. The bridge's own faults are never rerun.
+
+--crash-race N and --wine-crash-race N run only the widened crash race
+(async-status=1;after=0;crash=worker) N times and print the tally of exit
+codes, lines and standard error. --soak N is the long run beside the test
+command: about N portable runs (half random, eight at a time, half races) and
+N/30 Wine runs (half random, four at a time, half races), in place of the other
+sizes.
 """
 
 import argparse
+import itertools
 import os
 import random
+import re
+import shlex
 import signal
 import subprocess
 import sys
+import tempfile
 import time
+from collections import Counter
 from concurrent.futures import ThreadPoolExecutor
 from dataclasses import dataclass, field
 from pathlib import Path
@@ -42,6 +70,20 @@ TIME_LIMIT = 10.0  # seconds per run
 BATCH = 8          # runs at a time in the concurrent pass
 SIGABRT_EXIT = -6  # the portable target's abort, as Python reports it
 WINE_ABORT_EXIT = 3
+TRACE_SHARE = 10   # one race run in this many runs with the trace on
+CHUNK = 2000       # runs made and checked at a time, so that a long run holds only its failures
+SOAK_WINE_SHARE = 30  # a soak makes one Wine run for this many portable ones
+
+# Wine's errors, and one line per module its loader maps: whether it mapped the
+# program, and whether the program went on to load the Store's DLL.
+WINE_DEBUG = "-all,err+all,+loaddll"
+WINE_LINE = re.compile(rb"(?:[0-9a-f]{4,8}:)?(?:err|warn|fixme|trace):\w+:|wine(?: client error)?:")
+LOADED = re.compile(rb"trace:loaddll:\w+ Loaded L\"(?:[^\"]*\\\\)?([^\"\\\\]+)\"")
+THREAD = re.compile(rb"^[0-9a-f]{4,8}:")
+# Wine's launcher and loader giving up: its fatal messages, and the loader's errors (an import it cannot load).
+WINE_START_ERROR = re.compile(rb"(?:[0-9a-f]{4,8}:)?err:module:|wine(?: client error)?:")
+NUMBER = re.compile(rb"\b(?:0x)?[0-9A-Fa-f]{9,}\b")  # handles and addresses, which differ from run to run
+TRACE_NUMBERS = itertools.count(1)  # one file name per traced run in a stress run
 
 USAGE, GENERAL = "usage", "general failure"
 PURCHASE_STATUS, PURCHASE_FAILURE = "purchase status", "purchase failure"
@@ -90,6 +132,7 @@ class Run:
     expected: bytes = None           # the exact line, where the scenario decides it
     shapes: set = None               # the shapes the scenario allows, where narrower than the command's
     output_held: bool = False        # ended in time, but another process kept its output open
+    traced: bool = False             # runs with the simulated Store's trace on
     # Filled in by the run:
     exit_code: int = None
     stdout: bytes = b""
@@ -97,6 +140,19 @@ class Run:
     seconds: float = 0.0
     shape: str = None
     problems: list = field(default_factory=list)
+    pass_name: str = None
+    target: str = None
+    command_line: str = None         # a bash command that reruns this case
+    trace: Path = None               # the trace file, where the trace was on
+    wine_lines: list = field(default_factory=list)  # Wine's own lines of standard error
+    loaded: list = field(default_factory=list)      # the modules Wine's loader mapped, by file name
+    wine_fault: str = None           # the evidence that a failure lies with Wine, not the bridge
+    rerun: "Run" = None              # the one rerun of a failure that lies with Wine
+
+    def fresh(self) -> "Run":
+        """The same case, not yet run."""
+        return Run(list(self.args), self.command, list(self.items), self.abort, self.refused_item, self.expected,
+                   self.shapes, traced=self.traced)
 
 
 class Generator:
@@ -218,22 +274,36 @@ class Generator:
         return run
 
 
+CRASH_RACE = Run(["buy", "X"], "buy", ["async-status=1", "after=0", "crash=worker"], shapes={PURCHASE_FAILURE, CRASH})
+
+
 def race_runs(count, portable):
     """The races between the Store's answer, its late handler, a crash and the line:
     a purchase that went through is reported as bought, and a crash at any moment
     leaves exactly one line, with that line's exit code."""
     purchased = Run(["buy", "X"], "buy", ["after=0"], expected=lines.purchase_status("purchased").resolve(None))
-    crashing = Run(["buy", "X"], "buy", ["async-status=1", "after=0", "crash=worker"],
-                   shapes={PURCHASE_FAILURE, CRASH})
-    runs = [Run(list(r.args), r.command, list(r.items), expected=r.expected, shapes=r.shapes)
-            for r in (purchased, crashing) for _ in range(count)]
+    kinds = [(purchased, count), (CRASH_RACE, count)]
     if portable:
         # The crash races the owner-closed line, which ends the process itself.
         owner_gone = Run(["review", "5"], "review", ["window=5:0,0,10,10:close=1", "after=500", "crash=worker"],
                          shapes={REVIEW_FAILURE, CRASH})
-        runs += [Run(list(owner_gone.args), owner_gone.command, list(owner_gone.items), shapes=owner_gone.shapes)
-                 for _ in range(count // 10)]
-    return runs
+        kinds.append((owner_gone, count // 10))
+    return traced_share((run.fresh() for run, times in kinds for _ in range(times)), portable)
+
+
+def crash_race_runs(count, portable):
+    return traced_share((CRASH_RACE.fresh() for _ in range(count)), portable)
+
+
+def traced_share(runs, portable):
+    """One portable race run in TRACE_SHARE with the trace on. Not under Wine: there
+    a crash that kills the main thread while it writes the trace can leave Wine's
+    own TerminateProcess blocked on a lock inside ntdll (seen in 5 of about 360
+    traced Wine crash races, never untraced), a fault of Wine's still to be
+    pinned down; Wine's module lines already tell whether a run reached the Store."""
+    for number, run in enumerate(runs):
+        run.traced = portable and number % TRACE_SHARE == 0
+        yield run
 
 
 def encoded(arg) -> bytes:
@@ -294,19 +364,92 @@ def check(run: Run, abort_exit: int):
             run.problems.append("the refused item %r is not named" % run.refused_item)
 
 
+def shell_word(arg) -> str:
+    """One word for bash: quoted plainly, or as $'...' with byte escapes when it holds
+    control characters or bytes that are not UTF-8."""
+    data = encoded(str(arg) if isinstance(arg, Path) else arg)
+    try:
+        if data.decode().isprintable():
+            return shlex.quote(data.decode())
+    except UnicodeDecodeError:
+        pass
+    return "$'" + "".join(chr(b) if 32 <= b < 127 and b not in b"'\\" else "\\x%02x" % b for b in data) + "'"
+
+
+def split_wine_lines(stderr: bytes):
+    """The bridge's own standard error, and Wine's lines in it."""
+    own, wine = [], []
+    for line in stderr.splitlines(keepends=True):
+        (wine if WINE_LINE.match(line) else own).append(line)
+    return b"".join(own), wine
+
+
+def trace_calls(path: Path):
+    """The calls a trace file records (partial lines too); None when the file was never written."""
+    try:
+        return [line for line in path.read_bytes().splitlines() if line.strip()]
+    except FileNotFoundError:
+        return None
+
+
+def wine_evidence(run: Run, program_name: str):
+    """What shows that a failed Wine run lies with Wine: the bridge wrote nothing, never reached
+    the Store, and Wine either never mapped the program or its launcher or loader gave up with
+    an error. None otherwise."""
+    if run.stdout or run.stderr:
+        return None
+    loaded = {name.lower() for name in run.loaded}
+    if b"simulated-store.dll" in loaded or (run.trace is not None and trace_calls(run.trace)):
+        return None
+    if program_name.encode().lower() not in loaded:
+        return "Wine never mapped %s (%d modules mapped), exit %s" % (program_name, len(loaded), run.exit_code)
+    errors = [line for line in run.wine_lines if WINE_START_ERROR.match(line)]
+    if errors:
+        return "Wine's loader reported %r before the program reached the Store, exit %s" % (errors[0].strip(),
+                                                                                           run.exit_code)
+    return None
+
+
 class Launcher:
-    def __init__(self, command_prefix, abort_exit):
-        self.command_prefix = command_prefix
+    def __init__(self, target, program: Path, abort_exit, trace_dir: Path, windows_build: Path = None):
+        self.target = target
+        self.program = program
         self.abort_exit = abort_exit
+        self.trace_dir = trace_dir
+        self.windows_build = windows_build  # set for the Windows executable, run under Wine
         self.environment = {key: value for key, value in os.environ.items()
-                            if key not in ("STORE_BRIDGE_SIM", "STORE_BRIDGE_SIM_TRACE")}
+                            if key not in ("STORE_BRIDGE_SIM", "STORE_BRIDGE_SIM_FILE", "STORE_BRIDGE_SIM_TRACE", "WINEDEBUG")}
+
+    def file_name(self, path: Path) -> str:
+        # Drive Z: is the Unix root in every Wine prefix.
+        return "Z:" + str(path).replace("/", "\\") if self.windows_build else str(path)
+
+    def settings(self, run: Run, trace: Path):
+        settings = [("WINEDEBUG", WINE_DEBUG)] if self.windows_build else []
+        if run.items:
+            settings.append(("STORE_BRIDGE_SIM", ";".join(run.items)))
+        if trace is not None:
+            settings.append(("STORE_BRIDGE_SIM_TRACE", self.file_name(trace)))
+        return settings
+
+    def command_line(self, run: Run) -> str:
+        """A bash command that runs this case once more (with its own trace file, if it had a trace)."""
+        trace = run.trace.with_suffix(".rerun.jsonl") if run.trace else None
+        words = ["env"] + ["%s=%s" % (name, shell_word(value)) for name, value in self.settings(run, trace)]
+        if self.windows_build:
+            words = ["env", "STORE_BRIDGE_WINDOWS_BUILD=" + shell_word(self.windows_build), shell_word(WITH_WINE)] + \
+                words + [shell_word(WINE_RUN)]
+        return " ".join(words + [shell_word(self.program)] + [shell_word(arg) for arg in run.args])
 
     def __call__(self, run: Run) -> Run:
-        environment = dict(self.environment)
-        if run.items:
-            environment["STORE_BRIDGE_SIM"] = ";".join(run.items)
+        run.target = self.target
+        if run.traced:
+            run.trace = self.trace_dir / ("%s-%d.jsonl" % ("wine" if self.windows_build else "portable",
+                                                           next(TRACE_NUMBERS)))
+        environment = dict(self.environment, **dict(self.settings(run, run.trace)))
+        command = ([str(WINE_RUN)] if self.windows_build else []) + [str(self.program)]
         start = time.monotonic()
-        process = subprocess.Popen(self.command_prefix + [encoded(arg) for arg in run.args],
+        process = subprocess.Popen(command + [encoded(arg) for arg in run.args],
                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                    env=environment, start_new_session=True)
         try:
@@ -323,24 +466,95 @@ class Launcher:
                 run.problems.append("still running after %g s, killed" % TIME_LIMIT)
         run.seconds = time.monotonic() - start
         run.exit_code = process.returncode
+        if self.windows_build:
+            run.stderr, run.wine_lines = split_wine_lines(run.stderr)
+            run.loaded = [match.group(1) for match in map(LOADED.search, run.wine_lines) if match]
         check(run, self.abort_exit)
+        if run.problems:
+            run.command_line = self.command_line(run)
+            if self.windows_build:
+                run.wine_fault = wine_evidence(run, self.program.name)
+        elif run.trace is not None:
+            run.trace.unlink(missing_ok=True)
         return run
 
 
-def run_pass(name, launcher, runs, workers):
+class Report:
+    """What the passes found: counts, Wine's messages, and every run that failed."""
+
+    def __init__(self):
+        self.runs = 0
+        self.shapes = Counter()
+        self.held = 0
+        self.wine_messages = Counter()  # without the thread number, handles and addresses
+        self.wine_faults = []           # failures that lie with Wine and passed when rerun
+        self.failed = []
+
+    def add(self, run: Run):
+        self.runs += 1
+        self.shapes[run.shape] += 1
+        self.held += run.output_held
+        for attempt in (run, run.rerun) if run.rerun else (run,):
+            self.wine_messages.update(NUMBER.sub(b"#", THREAD.sub(b"", line.strip())) for line in attempt.wine_lines
+                                      if not LOADED.search(line))
+        if not run.problems:
+            return
+        if run.wine_fault and run.rerun is not None and not run.rerun.problems:
+            self.wine_faults.append(run)
+        else:
+            self.failed.append(run)
+
+
+def run_pass(name, launcher, runs, workers, report, tally=False):
+    """Runs a pass in chunks; a failure that lies with Wine is rerun once, after its chunk, alone."""
     start = time.monotonic()
+    count, longest, outcomes = 0, 0.0, Counter()
+    runs = iter(runs)
     with ThreadPoolExecutor(max_workers=workers) as pool:
-        done = list(pool.map(launcher, runs))
-    if done:
+        while chunk := list(itertools.islice(runs, CHUNK)):
+            done = list(pool.map(launcher, chunk))
+            for run in done:
+                run.pass_name = name
+                if run.wine_fault:
+                    run.rerun = launcher(run.fresh())
+                    run.rerun.pass_name = name + ", rerun"
+                report.add(run)
+                outcomes[run.exit_code, run.shape, bool(run.stderr)] += 1
+                count += 1
+                longest = max(longest, run.seconds)
+    if count:
         print("%s: %d runs in %.1f s (%d at a time, longest run %.2f s)"
-              % (name, len(done), time.monotonic() - start, workers, max(run.seconds for run in done)), flush=True)
-    return done
+              % (name, count, time.monotonic() - start, workers, longest), flush=True)
+    if tally:
+        for (exit_code, shape, stderr), times in sorted(outcomes.items(), key=str):
+            print("  %d runs: exit %s, %s, %s" % (times, exit_code, "no line" if shape == NO_LINE else shape + " line",
+                                                 "stderr written" if stderr else "stderr empty"), flush=True)
+
+
+def describe_trace(path: Path) -> str:
+    calls = trace_calls(path)
+    if calls is None:
+        return "trace on, nothing written: the program never reached the Store"
+    last = calls[-1] if calls else b""
+    return "trace %s: %d calls, the last %s" % (path, len(calls), last[:200].decode(errors="replace"))
 
 
 def describe(run: Run) -> str:
-    return ("  args %r\n  STORE_BRIDGE_SIM=%r\n  exit %s, %.2f s, stdout %r, stderr %r\n  %s"
-            % (run.args, ";".join(run.items), run.exit_code, run.seconds, run.stdout, run.stderr,
-               "; ".join(run.problems)))
+    text = ("[%s; %s]\n  args %r\n  STORE_BRIDGE_SIM=%r\n  exit %s, %.2f s, stdout %r, stderr %r\n  %s"
+            % (run.pass_name, run.target, run.args, ";".join(run.items), run.exit_code, run.seconds, run.stdout,
+               run.stderr, "; ".join(run.problems)))
+    if run.target != "portable":
+        errors = [line.strip() for line in run.wine_lines if not LOADED.search(line)]
+        text += "\n  Wine mapped %d modules%s; Wine's own lines: %r" % (
+            len(run.loaded), " (the last %s)" % run.loaded[-1].decode() if run.loaded else "", errors)
+    if run.trace is not None:
+        text += "\n  " + describe_trace(run.trace)
+    if run.wine_fault:
+        text += "\n  lies with Wine: " + run.wine_fault
+    text += "\n  rerun: " + run.command_line
+    if run.rerun is not None:
+        text += "\n  rerun once: " + ("passed" if not run.rerun.problems else "FAILED " + describe(run.rerun))
+    return text
 
 
 def main():
@@ -350,6 +564,14 @@ def main():
     parser.add_argument("--wine", type=int, default=200, help="Windows runs under Wine")
     parser.add_argument("--race", type=int, default=3000, help="portable runs of each race, %d at a time" % BATCH)
     parser.add_argument("--wine-race", type=int, default=300, help="Windows runs of each race under Wine")
+    parser.add_argument("--crash-race", type=int, default=0,
+                        help="portable runs of the widened crash race alone, %d at a time, with their tally" % BATCH)
+    parser.add_argument("--wine-crash-race", type=int, default=0,
+                        help="Windows runs of the widened crash race alone under Wine, with their tally")
+    parser.add_argument("--soak", type=int, default=0,
+                        help="about N portable and N/%d Wine runs in place of the sizes above" % SOAK_WINE_SHARE)
+    parser.add_argument("--keep", type=Path, help="the folder in which a new folder keeps the traces of failing "
+                        "runs (default: the system's temporary folder); removed when it keeps none")
     parser.add_argument("--seed", type=int, help="random seed (default: a new one, printed)")
     parser.add_argument("--build", type=Path, default=ROOT / "build" / "native", help="the portable build folder")
     parser.add_argument("--windows-build", type=Path, default=ROOT / "build" / "windows",
@@ -358,48 +580,67 @@ def main():
     if options.seed is None:
         options.seed = random.randrange(1 << 32)
         sys.argv += ["--seed", str(options.seed)]
+    if options.soak:
+        wine = options.soak // SOAK_WINE_SHARE
+        options.sequential, options.concurrent, options.race = 0, options.soak // 2, options.soak // 4
+        options.wine, options.wine_race = wine // 2, wine // 4
     build = options.build.resolve()
     windows_build = options.windows_build.resolve()
 
-    wine_wanted = options.wine or options.wine_race
+    wine_wanted = options.wine or options.wine_race or options.wine_crash_race
     if wine_wanted and not os.environ.get("STORE_BRIDGE_WINE_READY"):
         os.environ["STORE_BRIDGE_WINDOWS_BUILD"] = str(windows_build)
         os.execv(str(WITH_WINE), [str(WITH_WINE), sys.executable, *sys.argv])
     if wine_wanted and Path(os.environ.get("STORE_BRIDGE_WINDOWS_BUILD", "")).resolve() != windows_build:
         sys.exit("stress.py: the Wine environment serves the simulated Store of %s, not of %s"
                  % (os.environ["STORE_BRIDGE_WINDOWS_BUILD"], windows_build))
-    for program in ([build / "store-bridge"] if options.sequential or options.concurrent or options.race else []) + \
+    portable_wanted = options.sequential or options.concurrent or options.race or options.crash_race
+    for program in ([build / "store-bridge"] if portable_wanted else []) + \
                    ([windows_build / "store-bridge.exe"] if wine_wanted else []):
         if not program.exists():
             sys.exit("stress.py: %s does not exist" % program)
+    if options.keep:
+        options.keep.mkdir(parents=True, exist_ok=True)
+    trace_dir = Path(tempfile.mkdtemp(prefix="store-bridge-stress-", dir=options.keep)).resolve()
 
     print("stress: seed %d" % options.seed, flush=True)
     rng = random.Random(options.seed)
     portable = Generator(rng, portable=True)
     windows = Generator(rng, portable=False)
-    native = Launcher([str(build / "store-bridge")], SIGABRT_EXIT)
-    wine = Launcher([str(WINE_RUN), str(windows_build / "store-bridge.exe")], WINE_ABORT_EXIT)
+    native = Launcher("portable", build / "store-bridge", SIGABRT_EXIT, trace_dir)
+    wine = Launcher("windows under wine", windows_build / "store-bridge.exe", WINE_ABORT_EXIT, trace_dir,
+                    windows_build)
 
-    runs = run_pass("portable, sequential", native, [portable.run() for _ in range(options.sequential)], 1)
-    runs += run_pass("portable, concurrent", native, [portable.run() for _ in range(options.concurrent)], BATCH)
-    runs += run_pass("windows under wine", wine, [windows.run() for _ in range(options.wine)], 1)
-    runs += run_pass("portable, races", native, race_runs(options.race, portable=True), BATCH)
-    runs += run_pass("windows under wine, races", wine, race_runs(options.wine_race, portable=False), 4)
+    report = Report()
+    run_pass("portable, sequential", native, (portable.run() for _ in range(options.sequential)), 1, report)
+    run_pass("portable, concurrent", native, (portable.run() for _ in range(options.concurrent)), BATCH, report)
+    run_pass("windows under wine", wine, (windows.run() for _ in range(options.wine)), 4 if options.soak else 1,
+             report)
+    run_pass("portable, races", native, race_runs(options.race, portable=True), BATCH, report)
+    run_pass("windows under wine, races", wine, race_runs(options.wine_race, portable=False), 4, report)
+    run_pass("portable, crash race", native, crash_race_runs(options.crash_race, True), BATCH, report, tally=True)
+    run_pass("windows under wine, crash race", wine, crash_race_runs(options.wine_crash_race, False), 4, report,
+             tally=True)
 
-    shapes = {}
-    for run in runs:
-        shapes[run.shape] = shapes.get(run.shape, 0) + 1
-    print("shapes: " + ", ".join("%s %d" % item for item in sorted(shapes.items())))
-    held = sum(run.output_held for run in runs)
-    if held:
-        print("%d runs ended in time while a process Wine started kept their output open" % held)
-    failed = [run for run in runs if run.problems]
-    for run in failed[:20]:
-        print("FAIL\n" + describe(run))
-    if len(failed) > 20:
-        print("... and %d more failures" % (len(failed) - 20))
-    print("stress: %d passed, %d failed" % (len(runs) - len(failed), len(failed)), flush=True)
-    return 1 if failed else 0
+    print("shapes: " + ", ".join("%s %d" % item for item in sorted(report.shapes.items(), key=str)))
+    if report.held:
+        print("%d runs ended in time while a process Wine started kept their output open" % report.held)
+    for message, times in report.wine_messages.most_common(10):
+        print("wine said %r in %d runs" % (message, times))
+    for run in report.wine_faults:
+        print("WINE FAILED TO START THE PROGRAM, rerun passed " + describe(run))
+    if report.wine_faults:
+        print("%d runs that Wine failed to start passed when rerun" % len(report.wine_faults))
+    for run in report.failed[:20]:
+        print("FAIL " + describe(run))
+    if len(report.failed) > 20:
+        print("... and %d more failures" % (len(report.failed) - 20))
+    if any(trace_dir.iterdir()):
+        print("stress: traces of failing runs kept in %s" % trace_dir)
+    else:
+        trace_dir.rmdir()
+    print("stress: %d passed, %d failed" % (report.runs - len(report.failed), len(report.failed)), flush=True)
+    return 1 if report.failed else 0
 
 
 if __name__ == "__main__":

@@ -1,7 +1,9 @@
 // owner-window L T R B: a visible top-level window of another process for the
-// "review <handle>" cases under Wine. Prints the window's handle in decimal and
-// a line break, keeps the window serviced, and destroys it and exits as soon as
-// a line arrives on standard input or standard input closes.
+// owner window cases under Wine. Prints the window's handle in decimal and a
+// line break, and keeps the window serviced. The line "exit" on standard input
+// ends the process at once, the window still up (the system takes it with the
+// process); any other line, or the end of standard input, destroys the window
+// first and then exits.
 #include <windows.h>
 
 #include <cstdint>
@@ -35,6 +37,7 @@ int wmain(int argc, wchar_t** argv) {
     std::thread reader([window_thread] {
         std::string line;
         std::getline(std::cin, line);
+        if (line == "exit") TerminateProcess(GetCurrentProcess(), 0);
         PostThreadMessageW(window_thread, WM_QUIT, 0, 0);
     });
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <thread>
 
 TEST(command_line, a_thread_already_in_another_apartment_gets_the_general_failure_line) {
@@ -15,11 +14,9 @@ TEST(command_line, a_thread_already_in_another_apartment_gets_the_general_failur
         // single-threaded one is refused with RPC_E_CHANGED_MODE.
         ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         const WCHAR* argv[] = {WIDE("store-bridge"), WIDE("buy"), WIDE("9NBLGGH4R315")};
-        std::fflush(stdout);
-        testing::internal::CaptureStdout();
-        exit_code = run_command_line(3, argv);
-        std::fflush(stdout);
-        line = testing::internal::GetCapturedStdout();
+        const result_line composed = run_command(3, argv);
+        exit_code = composed.exit_code;
+        line = composed.text;
     });
     other_apartment.join();
 

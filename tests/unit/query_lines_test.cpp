@@ -10,12 +10,6 @@
 
 namespace {
 
-unique_hstring text(wide_view characters) {
-    unique_hstring string;
-    make_hstring(characters, string);
-    return string;
-}
-
 // The records go into their line one at a time in the order of their Store
 // IDs, as the Store's readers hand them over.
 template <class Record, class Line, class StoreId>
@@ -27,11 +21,11 @@ result_line line_of(Line& line, std::vector<Record>& records, StoreId store_id) 
 }
 
 template <class... AddOns>
-result_line licence_of(const app_licence_record& licence, AddOns... add_ons) {
-    std::vector<add_on_licence_record> records;
+result_line license_of(const app_license_record& license, AddOns... add_ons) {
+    std::vector<add_on_license_record> records;
     (records.push_back(std::move(add_ons)), ...);
-    licence_line line(licence, records.size());
-    return line_of(line, records, [](const add_on_licence_record& a) { return store_id_of_sku(view_of(a.sku)); });
+    license_line line(license, records.size());
+    return line_of(line, records, [](const add_on_license_record& a) { return store_id_of_sku(view_of(a.sku)); });
 }
 
 template <class... Products>
@@ -42,13 +36,13 @@ result_line products_of(Products... products) {
     return line_of(line, records, [](const product_record& p) { return view_of(p.store_id); });
 }
 
-add_on_licence_record add_on(wide_view sku, bool active, std::int64_t expires, wide_view token) {
-    return {text(sku), active, expires, text(token)};
+add_on_license_record add_on(wide_view sku, bool active, std::int64_t expires, wide_view token) {
+    return {make_hstring(sku), active, expires, make_hstring(token)};
 }
 
 product_record with_id(wide_view store_id) {
     product_record p;
-    p.store_id = text(store_id);
+    p.store_id = make_hstring(store_id);
     return p;
 }
 
@@ -58,31 +52,31 @@ constexpr std::int64_t march_2027 = 134483328000000000;   // 2027-03-01T00:00:00
 
 product_record gold() {
     product_record p = with_id(WIDE("9NBLGGH4TNMP"));
-    p.kind = text(WIDE("Durable"));
-    p.title = text(WIDE("Gold"));
-    p.description = text(WIDE("Line one\nLine two"));
-    p.price = text(WIDE("$1.99"));
-    p.base_price = text(WIDE("$2.99"));
-    p.currency = text(WIDE("USD"));
+    p.kind = make_hstring(WIDE("Durable"));
+    p.title = make_hstring(WIDE("Gold"));
+    p.description = make_hstring(WIDE("Line one\nLine two"));
+    p.price = make_hstring(WIDE("$1.99"));
+    p.base_price = make_hstring(WIDE("$2.99"));
+    p.currency = make_hstring(WIDE("USD"));
     p.on_sale = true;
     p.sale_ends = march_2027;
-    p.offer_token = text(WIDE("gold"));
+    p.offer_token = make_hstring(WIDE("gold"));
     return p;
 }
 
 } // namespace
 
-TEST(licence_line, default_full_licence) {
-    app_licence_record licence;
-    licence.active = true;
-    licence.trial_left = std::numeric_limits<std::int64_t>::max();
-    licence.expires = never;
-    EXPECT_EQ(licence_of(licence).text,
+TEST(license_line, default_full_license) {
+    app_license_record license;
+    license.active = true;
+    license.trial_left = std::numeric_limits<std::int64_t>::max();
+    license.expires = never;
+    EXPECT_EQ(license_of(license).text,
               R"({"status":"ok","active":true,"trial":false,"trialOwned":false,"trialSecondsLeft":0,"expires":null,)"
               R"("sku":"","trialId":"","addOns":[],"error":null})");
 }
 
-TEST(licence_line, trial_seconds_only_for_a_trial_rounded_down_and_never_negative) {
+TEST(license_line, trial_seconds_only_for_a_trial_rounded_down_and_never_negative) {
     const struct {
         bool trial;
         std::int64_t left;
@@ -94,22 +88,22 @@ TEST(licence_line, trial_seconds_only_for_a_trial_rounded_down_and_never_negativ
         {true, std::numeric_limits<std::int64_t>::max(), "922337203685"},
     };
     for (const auto& c : cases) {
-        app_licence_record licence;
-        licence.trial = c.trial;
-        licence.trial_left = c.left;
-        EXPECT_NE(licence_of(licence).text.find(std::string(R"("trialSecondsLeft":)") + c.seconds + ","), std::string::npos)
+        app_license_record license;
+        license.trial = c.trial;
+        license.trial_left = c.left;
+        EXPECT_NE(license_of(license).text.find(std::string(R"("trialSecondsLeft":)") + c.seconds + ","), std::string::npos)
             << c.left;
     }
 }
 
-TEST(licence_line, add_ons_sorted_by_store_id_with_every_member) {
-    app_licence_record licence;
-    licence.active = licence.trial = licence.trial_owned = true;
-    licence.trial_left = 3600 * second;
-    licence.expires = march_2027;
-    licence.sku = text(WIDE("9NBLGGH4R315/0010"));
-    licence.trial_id = text(WIDE("t\"1"));
-    EXPECT_EQ(licence_of(licence, add_on(WIDE("9ZZ/0011"), true, never, WIDE("z")),
+TEST(license_line, add_ons_sorted_by_store_id_with_every_member) {
+    app_license_record license;
+    license.active = license.trial = license.trial_owned = true;
+    license.trial_left = 3600 * second;
+    license.expires = march_2027;
+    license.sku = make_hstring(WIDE("9NBLGGH4R315/0010"));
+    license.trial_id = make_hstring(WIDE("t\"1"));
+    EXPECT_EQ(license_of(license, add_on(WIDE("9ZZ/0011"), true, never, WIDE("z")),
                          add_on(WIDE("9AA"), false, 0, WIDE("bare")),
                          add_on(WIDE("9ZZ/0010"), true, march_2027, WIDE("z")),
                          add_on(WIDE("9AB/1/2"), true, 1, WIDE("two slashes")))
@@ -171,7 +165,7 @@ TEST(product_list_line, the_same_records_in_any_order_give_the_same_bytes) {
     const auto a = [] { return gold(); };
     const auto b = [] { // the same Store ID twice: ordered by the whole entry
         product_record p = gold();
-        p.title = text(WIDE("Silver"));
+        p.title = make_hstring(WIDE("Silver"));
         return p;
     };
     const auto c = [] { return with_id(WIDE("9A")); };
@@ -185,7 +179,7 @@ TEST(product_list_line, the_same_records_in_any_order_give_the_same_bytes) {
 }
 
 TEST(query_lines, exit_code_0_for_an_answer_and_1_for_a_failure) {
-    EXPECT_EQ(licence_of({}).exit_code, 0);
+    EXPECT_EQ(license_of({}).exit_code, 0);
     EXPECT_EQ(products_of().exit_code, 0);
     EXPECT_EQ(query_failure_line(E_FAIL, WIDE("")).exit_code, 1);
     EXPECT_EQ(query_failure_line(WIDE("no result")).exit_code, 1);

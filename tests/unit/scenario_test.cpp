@@ -43,6 +43,7 @@ std::string describe(const scenario& s) {
                              << window.rect->bottom;
         else out << " norect";
         if (window.closes_after_start) out << " close " << window.closes_after_start->count();
+        if (window.process_exits_after_start) out << " exit " << window.process_exits_after_start->count();
     }
     return out.str();
 }
@@ -100,11 +101,16 @@ const good_case good_cases[] = {
     {"details=S_FALSE", [](scenario& s) { s.error.details = 1; }},
     {"details=E_FAIL", [](scenario& s) { s.error.details = static_cast<HRESULT>(0x80004005); }},
     {"window=12345:10,20,-30,40",
-     [](scenario& s) { s.windows.push_back({handle(12345), RECT{10, 20, -30, 40}, std::nullopt}); }},
+     [](scenario& s) { s.windows.push_back({handle(12345), RECT{10, 20, -30, 40}, std::nullopt, std::nullopt}); }},
     {"window=7:norect:close=250;window=8:0,0,1,1:close=0",
      [](scenario& s) {
-         s.windows.push_back({handle(7), std::nullopt, 250ms});
-         s.windows.push_back({handle(8), RECT{0, 0, 1, 1}, 0ms});
+         s.windows.push_back({handle(7), std::nullopt, 250ms, std::nullopt});
+         s.windows.push_back({handle(8), RECT{0, 0, 1, 1}, 0ms, std::nullopt});
+     }},
+    {"window=9:norect:exit=30;window=10:norect:exit=5:close=7",
+     [](scenario& s) {
+         s.windows.push_back({handle(9), std::nullopt, std::nullopt, 30ms});
+         s.windows.push_back({handle(10), std::nullopt, 7ms, 5ms});
      }},
     {"post=quit@50;post=message@10",
      [](scenario& s) {
@@ -206,7 +212,8 @@ struct bad_case {
 
 constexpr const char* hresult = "expected an HRESULT";
 constexpr const char* percent = "expected percent-encoded text";
-constexpr const char* window_form = "expected HANDLE:L,T,R,B or HANDLE:norect, optionally followed by :close=MS";
+constexpr const char* window_form =
+    "expected HANDLE:L,T,R,B or HANDLE:norect, optionally followed by :close=MS and :exit=MS";
 
 const bad_case bad_cases[] = {
     {"after=soon", "after=soon", "expected milliseconds, now or never"},
@@ -258,6 +265,10 @@ const bad_case bad_cases[] = {
     {"window=5:norect:close=", "window=5:norect:close=", window_form},
     {"window=5:norect:shut=1", "window=5:norect:shut=1", window_form},
     {"window=5:norect:close=1:x", "window=5:norect:close=1:x", window_form},
+    {"window=5:norect:exit=1:exit=2", "window=5:norect:exit=1:exit=2", window_form},
+    {"window=5:norect:close=1:close=1", "window=5:norect:close=1:close=1", window_form},
+    {"window=5:norect:exit=soon", "window=5:norect:exit=soon", window_form},
+    {"window=5:norect:exit=1:close=1:x=1", "window=5:norect:exit=1:close=1:x=1", window_form},
     {"post=quit", "post=quit", "expected quit@MS or message@MS"},
     {"post=exit@5", "post=exit@5", "expected quit@MS or message@MS"},
     {"post=quit@x", "post=quit@x", "expected quit@MS or message@MS"},

@@ -19,8 +19,7 @@
 
 inline com_ptr<winabi::IStoreContextStatics> statics_for(std::string_view scenario,
                                                          const std::filesystem::path& trace = {}) {
-    unique_hstring name;
-    make_hstring(winabi::store_context_class, name);
+    const unique_hstring name = make_hstring(winabi::store_context_class);
     com_ptr<IActivationFactory> factory;
     EXPECT_EQ(simstore::activate_store_context(name.get(), simstore::parse_scenario(scenario), trace, factory.put()),
               S_OK);

@@ -27,8 +27,7 @@ using namespace std::chrono_literals;
 
 com_ptr<winabi::IPurchaseOperation> purchase_for(std::string_view scenario) {
     com_ptr<winabi::IPurchaseOperation> operation;
-    unique_hstring store_id;
-    make_hstring(WIDE("9NBLGGH4R315"), store_id);
+    const unique_hstring store_id = make_hstring(WIDE("9NBLGGH4R315"));
     if (const auto context = context_for(scenario)) {
         EXPECT_EQ(context->RequestPurchaseAsync(store_id.get(), operation.put()), S_OK);
     }
@@ -407,8 +406,7 @@ TEST(simulated_error_information, comes_with_every_injected_failure) {
 }
 
 TEST(simulated_activation, refuses_a_bad_scenario_naming_the_item) {
-    unique_hstring name;
-    make_hstring(winabi::store_context_class, name);
+    const unique_hstring name = make_hstring(winabi::store_context_class);
     com_ptr<IActivationFactory> factory;
     EXPECT_EQ(simstore::activate_store_context(name.get(), simstore::parse_scenario("purchase=1;after=soon"), {},
                                                factory.put()),
@@ -422,8 +420,7 @@ TEST(simulated_activation, refuses_a_bad_scenario_naming_the_item) {
 }
 
 TEST(simulated_activation, serves_only_the_store_context) {
-    unique_hstring name;
-    make_hstring(WIDE("Windows.Services.Store.StoreContextX"), name);
+    const unique_hstring name = make_hstring(WIDE("Windows.Services.Store.StoreContextX"));
     com_ptr<IActivationFactory> factory;
     EXPECT_EQ(simstore::activate_store_context(name.get(), simstore::parse_scenario(""), {}, factory.put()),
               CLASS_E_CLASSNOTAVAILABLE);
@@ -439,8 +436,7 @@ TEST(simulated_context, offers_the_window_binding_unless_missing) {
 }
 
 TEST(simulated_context, request_none_succeeds_without_an_operation) {
-    unique_hstring store_id;
-    make_hstring(WIDE("x"), store_id);
+    const unique_hstring store_id = make_hstring(WIDE("x"));
     com_ptr<winabi::IPurchaseOperation> purchase;
     EXPECT_EQ(context_for("request=none")->RequestPurchaseAsync(store_id.get(), purchase.put()), S_OK);
     EXPECT_FALSE(purchase);
@@ -460,8 +456,7 @@ TEST(simulated_trace, records_each_call_with_its_thread) {
         ASSERT_EQ(query(context.get(), winabi::IInitializeWithWindow::iid, binding), S_OK);
         EXPECT_EQ(binding->Initialize(nullptr), S_OK);
 
-        unique_hstring store_id;
-        make_hstring(WIDE("a\"b\\c\n\x01\u00e9"), store_id);
+        const unique_hstring store_id = make_hstring(WIDE("a\"b\\c\n\x01\u00e9"));
         com_ptr<winabi::IPurchaseOperation> operation;
         ASSERT_EQ(context->RequestPurchaseAsync(store_id.get(), operation.put()), S_OK);
         const auto handler = new_handler<winabi::IStorePurchaseResult>();

@@ -46,7 +46,8 @@ protected:
 TEST_F(store_calls, purchase_through_activation) {
     const auto context = get_default_store_context();
     ASSERT_TRUE(context);
-    const HWND anchor = create_purchase_anchor();
+    unique_window owned_anchor = create_purchase_anchor();
+    const HWND anchor = owned_anchor.get();
     EXPECT_TRUE(IsWindow(anchor));
     EXPECT_NO_THROW(bind_anchor(context.get(), anchor));
 
@@ -62,14 +63,15 @@ TEST_F(store_calls, purchase_through_activation) {
     EXPECT_EQ(purchase_status(taken.result.get()), winabi::StorePurchaseStatus::Succeeded);
     EXPECT_EQ(get_results(operation.get()).get() != nullptr, true);
 
-    destroy_purchase_anchor(anchor);
+    owned_anchor.reset();
     EXPECT_FALSE(IsWindow(anchor));
 }
 
 TEST_F(store_calls, rate_and_review_through_activation) {
     const auto context = get_default_store_context();
     ASSERT_TRUE(context);
-    const HWND anchor = create_review_anchor(nullptr, POINT{0, 0});
+    unique_window owned_anchor = create_review_anchor(nullptr, POINT{0, 0});
+    const HWND anchor = owned_anchor.get();
     EXPECT_NO_THROW(bind_anchor(context.get(), anchor));
 
     const auto operation = request_rate_and_review(context.get());
@@ -81,8 +83,9 @@ TEST_F(store_calls, rate_and_review_through_activation) {
     EXPECT_EQ(review_status(taken.result.get()), winabi::StoreRateAndReviewStatus::Succeeded);
     EXPECT_FALSE(was_updated(taken.result.get()));
 
-    destroy_review_anchor(anchor);
-    destroy_review_anchor(anchor); // already gone: asked first, nothing happens
+    // Gone before its owner lets go, as an owned anchor goes with its owner.
+    ASSERT_TRUE(DestroyWindow(anchor));
+    owned_anchor.reset();
     EXPECT_FALSE(IsWindow(anchor));
 }
 

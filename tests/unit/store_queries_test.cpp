@@ -64,14 +64,14 @@ const std::string catalogue =
 
 } // namespace
 
-TEST(store_queries, licence_with_every_field_and_add_ons_in_any_number) {
-    const auto licence = license_for(
+TEST(store_queries, license_with_every_field_and_add_ons_in_any_number) {
+    const auto license = license_for(
         "app-active=false;app-trial=true;app-trial-owned=true;app-trial-left=36000000000;"
         "app-expires=134483328000000000;app-sku=9NBLGGH4R315%2F0010;app-trial-id=T%C3%A9%22%0A;"
         "add-on=9ZZ/0011,active=false,expires=never,token=z%2C1;add-on=9AA,key=9AA%2F0010;"
         "add-on=9ZZ/0010,expires=1;generate-add-ons=2");
-    ASSERT_TRUE(licence);
-    EXPECT_EQ(read_app_license(licence.get()).text,
+    ASSERT_TRUE(license);
+    EXPECT_EQ(read_app_license(license.get()).text,
               R"({"status":"ok","active":false,"trial":true,"trialOwned":true,"trialSecondsLeft":3600,)"
               R"("expires":"2027-03-01T00:00:00Z","sku":"9NBLGGH4R315/0010","trialId":"T)"
               "\xC3\xA9"
@@ -84,9 +84,9 @@ TEST(store_queries, licence_with_every_field_and_add_ons_in_any_number) {
 }
 
 TEST(store_queries, null_add_on_map_is_no_add_ons) {
-    const auto licence = license_for("add-on=9AA;add-on-map=null");
-    ASSERT_TRUE(licence);
-    EXPECT_NE(read_app_license(licence.get()).text.find(R"("addOns":[],)"), std::string::npos);
+    const auto license = license_for("add-on=9AA;add-on-map=null");
+    ASSERT_TRUE(license);
+    EXPECT_NE(read_app_license(license.get()).text.find(R"("addOns":[],)"), std::string::npos);
 }
 
 TEST(store_queries, products_of_the_kinds_asked_for_and_the_collection_of_owned_ones) {
@@ -161,9 +161,9 @@ TEST(store_queries, a_failing_read_of_any_single_field_raises_its_failure) {
             }
         };
         expect_failure([&] {
-            const auto licence = license_for(scenario);
-            ASSERT_TRUE(licence);
-            read_app_license(licence.get());
+            const auto license = license_for(scenario);
+            ASSERT_TRUE(license);
+            read_app_license(license.get());
         });
         expect_failure([&] {
             const auto result = products_for(scenario, every_kind);

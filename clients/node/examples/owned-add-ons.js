@@ -19,7 +19,7 @@ function bridgeNextToApp() {
 
 function ownedAddOns(cacheFile, settings = { executable: bridgeNextToApp() }) {
   // Store ID => when the licence ends (null: never), as the last answer of the Store said.
-  let licences = readCache(cacheFile);
+  let licenses = readCache(cacheFile);
 
   // Asks the Store. Without an answer (offline, Store trouble, no run) the last answer stands: a user who bought
   // something keeps it on a plane. Returns whether the Store answered.
@@ -32,15 +32,15 @@ function ownedAddOns(cacheFile, settings = { executable: bridgeNextToApp() }) {
       throw error;
     }
     if (result.exitCode !== 0) return false;
-    licences = new Map(result.addOns.filter(({ active }) => active).map(({ storeId, expires }) => [storeId, expires]));
-    fs.writeFileSync(cacheFile, JSON.stringify([...licences]));
+    licenses = new Map(result.addOns.filter(({ active }) => active).map(({ storeId, expires }) => [storeId, expires]));
+    fs.writeFileSync(cacheFile, JSON.stringify([...licenses]));
     return true;
   }
 
   // A cached licence still ends when its date comes (a subscription), offline or not.
   function has(storeId) {
-    if (!licences.has(storeId)) return false;
-    const expires = licences.get(storeId);
+    if (!licenses.has(storeId)) return false;
+    const expires = licenses.get(storeId);
     return expires === null || Date.parse(expires) > Date.now();
   }
 
@@ -48,7 +48,7 @@ function ownedAddOns(cacheFile, settings = { executable: bridgeNextToApp() }) {
     const result = await buy(storeId, { ...settings, timeoutMs: PURCHASE_TIMEOUT_MS });
     if (result.exitCode === 0 && (result.status === 'purchased' || result.status === 'alreadyPurchased')) {
       // The Store's licence is the record; until it answers, the purchase itself unlocks.
-      licences.set(storeId, null);
+      licenses.set(storeId, null);
       await check();
     }
     return result;

@@ -98,10 +98,10 @@ const COMMANDS = {
   license: queryLines(shape(
     ['status', 'active', 'trial', 'trialOwned', 'trialSecondsLeft', 'expires', 'sku', 'trialId', 'addOns', 'error'], 0,
     (line) => {
-      const licence = fields(line, LICENSE);
+      const license = fields(line, LICENSE);
       const addOns = entries(line.addOns, ADD_ON);
-      return line.status === 'ok' && line.error === null && licence && addOns
-        ? { status: 'ok', ...licence, addOns, error: null, exitCode: 0 } : undefined;
+      return line.status === 'ok' && line.error === null && license && addOns
+        ? { status: 'ok', ...license, addOns, error: null, exitCode: 0 } : undefined;
     })),
   products: queryLines(productList),
   collection: queryLines(productList),
@@ -123,6 +123,14 @@ const COMMANDS = {
     const { status, balance, code, error } = line;
     return consumableAnswer(line) ? { status, balance, code, error, exitCode: 0 } : undefined;
   })),
+  // No Store call, so no Store failure line of its own.
+  version: [
+    shape(['status', 'version', 'package', 'error'], 0, ({ status, version, package: name, error }) =>
+      (status === 'ok' && isText(version) && (name === null || isString(name)) && error === null
+        ? { status, version, package: name, error, exitCode: 0 } : undefined)),
+    generalFailure,
+    crash,
+  ],
 };
 
 // Every member name a command's lines have; a line may carry others (a later bridge may add some).

@@ -61,8 +61,9 @@ test('review resolves every review outcome', async () => {
   }
 });
 
-test('review passes the host window in every form and ends when it closes', { timeout: 30000 }, async () => {
+test('review and buy pass the host window in every form and end when it closes', { timeout: 30000 }, async () => {
   const closed = { status: 'error', updated: false, error: 'owner closed', exitCode: 1 };
+  const purchaseClosed = { status: 'error', error: 'owner closed', exitCode: 1 };
   const handle = 0x100001092n; // above 32 bits: the whole 8-byte handle must arrive
   const electron = Buffer.alloc(8);
   electron.writeBigUInt64LE(handle);
@@ -70,6 +71,8 @@ test('review passes the host window in every form and ends when it closes', { ti
     const declared = BigInt(window instanceof Uint8Array ? (window.length === 8 ? handle : 4242) : window);
     const scenario = `after=never;window=${declared}:0,0,800,600:close=200`;
     assert.deepEqual(await review({ ...sim(scenario), window, timeoutMs: 5000 }), closed, String(window));
+    const processEnds = scenario.replace('close=', 'exit=');
+    assert.deepEqual(await buy('X', { ...sim(processEnds), window, timeoutMs: 5000 }), purchaseClosed, String(window));
   }
 });
 

@@ -37,10 +37,10 @@ const productItem = (product, owned) => [
 // The scenario of the catalogue with the user owning the products named; owned durables hold a licence.
 function catalogueScenario(owned = []) {
   const products = CATALOGUE.map((product) => productItem(product, owned.includes(product.storeId)));
-  const licences = CATALOGUE.filter(({ storeId, kind }) => kind === 'Durable' && owned.includes(storeId))
+  const licenses = CATALOGUE.filter(({ storeId, kind }) => kind === 'Durable' && owned.includes(storeId))
     .map(({ storeId, offerToken }) => `add-on=${SKU(storeId)},token=${offerToken},expires=${ticks(LICENCE_EXPIRES)}`);
   // Given in reverse: the lines sort them.
-  return [...products, ...licences].reverse().join(';');
+  return [...products, ...licenses].reverse().join(';');
 }
 
 // The products of the catalogue as the client reads them.

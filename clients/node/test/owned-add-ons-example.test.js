@@ -21,7 +21,7 @@ const MONTHLY = '9NBLGGH4SUB1';
 const OFFLINE = 'results=0x80072EE7;restricted=The%20server%20name%20cannot%20be%20resolved.';
 const later = new Date(Date.now() + 86400000).toISOString().replace(/\.\d+Z$/, 'Z');
 const earlier = new Date(Date.now() - 86400000).toISOString().replace(/\.\d+Z$/, 'Z');
-const licences = [
+const licenses = [
   `add-on=${SKU(GOLD)}`,
   `add-on=${SKU(SILVER)},active=false`,
   `add-on=${SKU(MONTHLY)},expires=${ticks(later)}`,
@@ -33,12 +33,12 @@ function app(scenario, cacheFile = path.join(scratch, `${runs += 1}.json`)) {
   const trace = path.join(scratch, `${runs}.trace`);
   const env = { STORE_BRIDGE_SIM: scenario, STORE_BRIDGE_SIM_TRACE: trace };
   const owned = ownedAddOns(cacheFile, { executable, env });
-  return { owned, cacheFile, licenceChecks: () => traced(trace, 'GetAppLicenseAsync').length };
+  return { owned, cacheFile, licenseChecks: () => traced(trace, 'GetAppLicenseAsync').length };
 }
 const ownership = (owned) => [GOLD, SILVER, MONTHLY].filter((storeId) => owned.has(storeId));
 
 test('the start-up check unlocks the active licences and keeps them for an offline start', async () => {
-  const online = app(licences);
+  const online = app(licenses);
   assert.equal(await online.owned.check(), true);
   assert.deepEqual(ownership(online.owned), [GOLD, MONTHLY]);
 
@@ -72,7 +72,7 @@ test('a purchase that bought or found the add-on checks the licence again', asyn
   for (const [purchase, checks, unlocked] of cases) {
     const shop = app(`${purchase};add-on=${SKU(GOLD)}`);
     await shop.owned.buy(GOLD);
-    assert.equal(shop.licenceChecks(), checks, purchase);
+    assert.equal(shop.licenseChecks(), checks, purchase);
     assert.deepEqual(ownership(shop.owned), unlocked, purchase);
   }
   // Bought while the licence cannot be read: the purchase alone unlocks until the Store answers.

@@ -1,18 +1,22 @@
 'use strict';
 
-// license, products and collection against the real portable store-bridge and its simulated Store, and a host's
-// whole path through them with the client alone.
+// license, products, collection and version against the real portable store-bridge and its simulated Store, and a
+// host's whole path through them with the client alone.
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { after, test } = require('node:test');
-const { buy, collection, license, products } = require('..');
+const { buy, collection, license, products, version } = require('..');
 const { CATALOGUE, SKU, LICENCE_EXPIRES, encoded, ticks, catalogueScenario, catalogueProducts, traced } =
   require('./catalogue');
 
 const executable = process.env.STORE_BRIDGE_EXE;
 assert.ok(executable, 'STORE_BRIDGE_EXE must name the portable store-bridge (clients/test sets it)');
+
+// The version every build is configured with.
+const PROJECT_VERSION = fs.readFileSync(path.join(__dirname, '..', '..', '..', 'CMakeLists.txt'), 'utf8')
+  .match(/^project\(store_bridge VERSION (\S+)/m)[1];
 
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'store-bridge-queries-'));
 after(() => fs.rmSync(scratch, { recursive: true, force: true }));
@@ -111,6 +115,22 @@ test('a product query failure keeps its code and its words; a missing object giv
   }
 });
 
+test('version reads the version and the package identity the run has', async () => {
+  const known = (name) => ({ status: 'ok', version: PROJECT_VERSION, package: name, error: null, exitCode: 0 });
+  const cases = [
+    ['', known(null)],
+    ['package=Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe', known('Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe')],
+    [`package=${encoded('a"b\\cé')}`, known('a"b\\cé')],
+    // Longer than a package full name can be: the platform refuses it.
+    [`package=${'p'.repeat(128)}`,
+      { status: 'error', error: 'The data area passed to a system call is too small.', exitCode: 1 }],
+    ['apartment=E_FAIL', { status: 'error', error: 'Unspecified error', exitCode: 1 }],
+  ];
+  for (const [scenario, expected] of cases) {
+    assert.deepEqual(await version(sim(scenario)), expected, scenario);
+  }
+});
+
 // What a host does: show the offers, sell one, unlock it from the licence, and find it in the user's collection.
 test('a host\'s whole path: products, buy, license, collection', async () => {
   const before = catalogueScenario(['9NBLGGH4CO1N']);
@@ -127,9 +147,9 @@ test('a host\'s whole path: products, buy, license, collection', async () => {
   assert.deepEqual(await buy(gold.storeId, buyOptions), { status: 'purchased', error: null, exitCode: 0 });
   assert.deepEqual(traced(trace, 'RequestPurchaseAsync').map(({ storeId }) => storeId), [gold.storeId]);
 
-  const licence = await license(sim(after));
-  assert.equal(licence.exitCode, 0);
-  const unlocked = licence.addOns.filter(({ active }) => active);
+  const licensed = await license(sim(after));
+  assert.equal(licensed.exitCode, 0);
+  const unlocked = licensed.addOns.filter(({ active }) => active);
   // The licence names the product by the Store ID that products and buy use.
   assert.deepEqual(unlocked.map(({ storeId, offerToken }) => [storeId, offerToken]), [[gold.storeId, gold.offerToken]]);
   assert.equal(unlocked[0].expires, LICENCE_EXPIRES);

@@ -19,6 +19,8 @@ const PRODUCTS = { status: 'ok', products: [PRODUCT, { ...PRODUCT, storeId: '9NB
 const GUID = '6f9619ff-8b86-d011-b42d-00c04fc964ff';
 const CONSUMED = { status: 'succeeded', balance: 4, trackingId: GUID, code: null, error: null };
 const BALANCE = { status: 'succeeded', balance: 4, code: null, error: null };
+const VERSION = { status: 'ok', version: '0.2.0', package: null, error: null };
+const PACKAGE = 'Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe';
 const json = (line) => JSON.stringify(line);
 const success = (line) => ({ ...line, exitCode: 0 });
 // A line with one member changed, at the top or in its first entry.
@@ -86,6 +88,12 @@ const RESULTS = [
   ['license', json({ ...LICENSE, addOns: [{ ...ADD_ON, kind: 'Durable' }], user: 'x' }), 0, success(LICENSE)],
   ['products', entryChanged(PRODUCTS, 'products', 'rating', 4.5), 0,
     success({ ...PRODUCTS, products: [PRODUCT] })],
+  ['version', json(VERSION), 0, success(VERSION)],
+  ['version', changed(VERSION, 'package', PACKAGE), 0, success({ ...VERSION, package: PACKAGE })],
+  ['version', json({ ...VERSION, architecture: 'x64' }), 0, success(VERSION)],
+  ['version', '{"error":"The data area passed to a system call is too small."}', 1,
+    { status: 'error', error: 'The data area passed to a system call is too small.', exitCode: 1 }],
+  ['version', CRASH, 1, { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
 ];
 
 // [command, stdout, exit code, kind]
@@ -168,6 +176,17 @@ const REJECTED = [
   ['consume', changed(CONSUMED, 'code', '0x00000000'), 0, 'bad-line'],
   ['consume', json({ status: 'error', code: '0x80070005', trackingId: '', error: 'x' }), 1, 'bad-line'],
   ['balance', changed(BALANCE, 'error', ''), 0, 'bad-line'],
+  ['version', '{"error":"usage"}', 2, 'usage'],
+  ['version', json(VERSION), 1, 'bad-line'],
+  ['version', changed(VERSION, 'status', 'error'), 0, 'bad-line'],
+  ['version', changed(VERSION, 'version', ''), 0, 'bad-line'],
+  ['version', changed(VERSION, 'version', null), 0, 'bad-line'],
+  ['version', changed(VERSION, 'package', false), 0, 'bad-line'],
+  ['version', changed(VERSION, 'error', 'x'), 0, 'bad-line'],
+  ['version', json({ status: 'ok', version: '0.2.0', error: null }), 0, 'bad-line'],
+  // version makes no Store call: no Store failure line is one of its lines.
+  ['version', '{"status":"error","code":"0x80070005","error":"x"}', 1, 'bad-line'],
+  ['license', json(VERSION), 0, 'bad-line'],
 ];
 
 test('documented lines become results', () => {

@@ -1,9 +1,9 @@
 // A host's code as the TypeScript compiler must see it: clients/test compiles this file with `tsc --strict --noEmit`.
 // Each @ts-expect-error marks a misuse the declarations must catch; one that catches nothing fails the compile.
 import {
-  buy, review, license, products, collection, consume, balance, readResultLine, exePath, StoreBridgeError,
+  buy, review, license, products, collection, consume, balance, version, readResultLine, exePath, StoreBridgeError,
   PurchaseResult, PurchaseStatus, ReviewResult, ReviewStatus, LicenseResult, ProductsResult, Product, ConsumeResult,
-  ConsumableStatus, BalanceResult,
+  ConsumableStatus, BalanceResult, VersionResult,
 } from '..';
 
 const executable = 'store-bridge.exe';
@@ -82,17 +82,41 @@ async function remaining(storeId: string): Promise<number | null> {
   return result.exitCode === 0 && result.status === 'succeeded' ? result.balance : null;
 }
 
+// What to log when the Store refuses to act: which bridge ran, and for which package.
+async function identity(signal: AbortSignal): Promise<string> {
+  const result = await version({ executable, timeoutMs: 10_000, signal });
+  if (result.exitCode === 1) return result.error;
+  const name: string | null = result.package;
+  const noText: null = result.error;
+  return `${result.version} ${name ?? 'without package identity'}${noText ?? ''}`;
+}
+
+function versionMisuses(result: VersionResult, stdout: Uint8Array): void {
+  if (result.exitCode === 0) {
+    // @ts-expect-error the package is null without package identity
+    const name: string = result.package;
+  } else {
+    // @ts-expect-error a failure has no version
+    result.version;
+  }
+  // @ts-expect-error version takes nothing but its options
+  version('9NBLGGH4R315', { executable });
+  // @ts-expect-error a version line is no licence
+  const wrong: LicenseResult = readResultLine('version', stdout, 0);
+  const right: VersionResult = readResultLine('version', stdout, 0);
+}
+
 function laterMisuses(
-  licence: LicenseResult, list: ProductsResult, consumed: ConsumeResult, left: BalanceResult,
+  license: LicenseResult, list: ProductsResult, consumed: ConsumeResult, left: BalanceResult,
 ): void {
-  if (licence.exitCode === 1) {
+  if (license.exitCode === 1) {
     // @ts-expect-error a failure may have no code before 'code' in result
-    const code: string | null = licence.code;
+    const code: string | null = license.code;
   } else {
     // @ts-expect-error add-on licences are read-only
-    licence.addOns.push(licence.addOns[0]);
+    license.addOns.push(license.addOns[0]);
     // @ts-expect-error an add-on licence has no title
-    licence.addOns[0].title;
+    license.addOns[0].title;
   }
   // @ts-expect-error the products are there only after success
   list.products;
@@ -144,8 +168,8 @@ function misuses(purchase: PurchaseResult, reviewed: ReviewResult): void {
   buy('9NBLGGH4R315', { executable: 42 });
   // @ts-expect-error a window handle is no string
   review({ executable, window: '4242' });
-  // @ts-expect-error buy takes no window
-  buy('9NBLGGH4R315', { executable, window: 4242 });
+  // @ts-expect-error a window handle is no string, for buy either
+  buy('9NBLGGH4R315', { executable, window: '4242' });
   // @ts-expect-error the signal is an AbortSignal
   buy('9NBLGGH4R315', { executable, signal: true });
 }
@@ -170,4 +194,5 @@ function explain(error: unknown): string {
 
 export {
   purchaseWords, reviewUpdated, misuses, readByHand, explain, ownedAddOns, offers, fulfil, remaining, laterMisuses,
+  identity, versionMisuses,
 };

@@ -9,7 +9,8 @@ from .errors import BadLine, UsageError
 from .results import (AddOnLicense, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
                       ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, Product,
                       ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
-                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult)
+                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, VersionResult,
+                      VersionStatusResult)
 
 PURCHASE_STATUSES: FrozenSet[str] = frozenset({"purchased", "alreadyPurchased", "cancelled", "error"})
 REVIEW_STATUSES: FrozenSet[str] = frozenset({"succeeded", "cancelled", "network", "error"})
@@ -193,6 +194,13 @@ def _consume_failure(line: RawLine) -> Optional[ConsumeFailure]:
     return None
 
 
+def _version_status(line: RawLine) -> Optional[VersionStatusResult]:
+    version, package = line["version"], line["package"]
+    if line["status"] == "ok" and line["error"] is None and _is_text(version) and (package is None or _is_str(package)):
+        return VersionStatusResult(version, package, raw=line)
+    return None
+
+
 GENERAL_FAILURE = Shape(frozenset({"error"}), 1, _general_failure)
 CRASH = Shape(frozenset({"status", "updated", "error"}), 1, _crash)
 
@@ -229,9 +237,15 @@ BALANCE: Command[BalanceResult] = Command("balance", (
     GENERAL_FAILURE,
     CRASH,
 ))
+# No Store call, so no Store failure line of its own.
+VERSION: Command[VersionResult] = Command("version", (
+    Shape(frozenset({"status", "version", "package", "error"}), 0, _version_status),
+    GENERAL_FAILURE,
+    CRASH,
+))
 
 COMMANDS: Dict[str, Command[Result]] = {command.word: command for command in (
-    BUY, REVIEW, LICENSE_COMMAND, PRODUCTS, COLLECTION, CONSUME, BALANCE)}
+    BUY, REVIEW, LICENSE_COMMAND, PRODUCTS, COLLECTION, CONSUME, BALANCE, VERSION)}
 
 
 def _no_duplicates(pairs: List[Tuple[str, Any]]) -> Dict[str, Any]:

@@ -13,18 +13,20 @@ from typing import List, Mapping, Optional, Sequence, TypeVar, Union
 
 from ._invocation import (NO_WINDOW, PathLike, finish, invocation, kinds_argument, quantity_argument,
                           store_id_argument, tracking_id_argument, window_argument)
-from ._lines import BALANCE, BUY, COLLECTION, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, Command
-from .results import BalanceResult, ConsumeResult, LicenseResult, ProductsResult, PurchaseResult, ReviewResult
+from ._lines import BALANCE, BUY, COLLECTION, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, VERSION, Command
+from .results import (BalanceResult, ConsumeResult, LicenseResult, ProductsResult, PurchaseResult, ReviewResult,
+                      VersionResult)
 
-__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance"]
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "version"]
 
 R = TypeVar("R")
 
 
-async def buy(store_id: str, *, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
-              env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
-    """Shows the purchase dialog for the product with this Store ID."""
-    return await _run(BUY, store_id_argument(store_id), executable, timeout, env)
+async def buy(store_id: str, *, executable: Optional[PathLike] = None, window: Optional[int] = None,
+              timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> PurchaseResult:
+    """Shows the purchase dialog for the product with this Store ID, centred over the host's window (an HWND as
+    int) when given."""
+    return await _run(BUY, store_id_argument(store_id) + window_argument(window), executable, timeout, env)
 
 
 async def review(*, executable: Optional[PathLike] = None, window: Optional[int] = None,
@@ -63,6 +65,12 @@ async def balance(store_id: str, *, executable: Optional[PathLike] = None, timeo
                   env: Optional[Mapping[str, str]] = None) -> BalanceResult:
     """The remaining balance of a Store-managed consumable add-on. No UI."""
     return await _run(BALANCE, store_id_argument(store_id), executable, timeout, env)
+
+
+async def version(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
+                  env: Optional[Mapping[str, str]] = None) -> VersionResult:
+    """The bridge's version and the package identity it runs under."""
+    return await _run(VERSION, [], executable, timeout, env)
 
 
 async def _run(command: Command[R], arguments: List[str], executable: Optional[PathLike],

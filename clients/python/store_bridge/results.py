@@ -172,11 +172,24 @@ class ConsumeFailure:
     raw: RawLine = _raw()
 
 
+@dataclass(frozen=True)
+class VersionStatusResult:
+    """The bridge's version ("0.2.0") and the package full name its process runs under; package is None without
+    package identity, when the Store acts for no app."""
+    version: str
+    package: Optional[str]
+    status: Literal["ok"] = field(default="ok", init=False)
+    error: None = field(default=None, init=False)
+    exit_code: Literal[0] = field(default=0, init=False)
+    raw: RawLine = _raw()
+
+
 PurchaseResult = Union[PurchaseStatusResult, Failure]
 ReviewResult = Union[ReviewStatusResult, Failure]
 LicenseResult = Union[LicenseStatusResult, QueryFailure, Failure]
 ProductsResult = Union[ProductListResult, QueryFailure, Failure]
 ConsumeResult = Union[ConsumeStatusResult, ConsumeFailure, Failure]
 BalanceResult = Union[BalanceStatusResult, QueryFailure, Failure]
+VersionResult = Union[VersionStatusResult, Failure]
 Result = Union[PurchaseStatusResult, ReviewStatusResult, LicenseStatusResult, ProductListResult, ConsumeStatusResult,
-               BalanceStatusResult, QueryFailure, ConsumeFailure, Failure]
+               BalanceStatusResult, VersionStatusResult, QueryFailure, ConsumeFailure, Failure]

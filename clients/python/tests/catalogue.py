@@ -56,9 +56,9 @@ def _product_item(product, owned):
 def catalogue_scenario(owned=()):
     """The scenario of the catalogue with the user owning the products named; owned durables hold a licence."""
     products = [_product_item(product, product.store_id in owned) for product in CATALOGUE]
-    licences = ["add-on=%s,token=%s,expires=%d" % (sku(p.store_id), p.offer_token, ticks(LICENCE_EXPIRES))
+    licenses = ["add-on=%s,token=%s,expires=%d" % (sku(p.store_id), p.offer_token, ticks(LICENCE_EXPIRES))
                 for p in CATALOGUE if p.kind == "Durable" and p.store_id in owned]
-    return ";".join(reversed(products + licences))  # given in reverse: the lines sort them
+    return ";".join(reversed(products + licenses))  # given in reverse: the lines sort them
 
 
 def catalogue_products(owned=(), kinds=DEFAULT_KINDS):

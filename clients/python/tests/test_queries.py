@@ -1,4 +1,4 @@
-"""license, products, collection, consume and balance, synchronous and asyncio, against the real portable
+"""license, products, collection, consume, balance and version, synchronous and asyncio, against the real portable
 store-bridge and its simulated Store; and a host's whole path through them with the client alone."""
 
 import asyncio
@@ -21,7 +21,8 @@ import store_bridge.aio  # noqa: E402
 from catalogue import (CATALOGUE, LICENCE_EXPIRES, catalogue_products, catalogue_scenario, encoded, sku,  # noqa: E402
                        ticks, traced)
 from store_bridge import (AddOnLicense, BalanceStatusResult, ConsumeFailure, ConsumeStatusResult, Failure,  # noqa: E402
-                          LicenseStatusResult, Product, ProductListResult, PurchaseStatusResult, QueryFailure)
+                          LicenseStatusResult, Product, ProductListResult, PurchaseStatusResult, QueryFailure,
+                          VersionStatusResult)
 
 EXECUTABLE = os.environ.get("STORE_BRIDGE_EXE")
 if not EXECUTABLE:
@@ -34,6 +35,10 @@ COINS = "9NBLGGH4CO1N"
 ID = "6f9619ff-8b86-d011-b42d-00c04fc964ff"
 # Version 4, RFC 4122 variant: what CoCreateGuid makes.
 RANDOM_GUID = re.compile(r"[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}")
+# The version every build is configured with.
+PROJECT_VERSION = re.search(r"^project\(store_bridge VERSION (\S+)",
+                            (Path(__file__).resolve().parents[3] / "CMakeLists.txt").read_text(encoding="utf-8"),
+                            re.MULTILINE)[1]
 
 
 def run_in_asyncio(call):
@@ -45,7 +50,7 @@ class Api:
 
     def __init__(self, name, module, wrap):
         self.name = name
-        for call in ("buy", "license", "products", "collection", "consume", "balance"):
+        for call in ("buy", "license", "products", "collection", "consume", "balance", "version"):
             setattr(self, call, wrap(getattr(module, call)))
 
 
@@ -145,6 +150,18 @@ class Queries(Runs):
 
         self.each(cases, check)
 
+    def test_version(self):
+        package = "Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe"
+        cases = [
+            ("", VersionStatusResult(PROJECT_VERSION, None)),
+            ("package=" + package, VersionStatusResult(PROJECT_VERSION, package)),
+            ("package=" + encoded('a"b\\cé'), VersionStatusResult(PROJECT_VERSION, 'a"b\\cé')),
+            # Longer than a package full name can be: the platform refuses it.
+            ("package=" + "p" * 128, Failure("The data area passed to a system call is too small.")),
+            ("apartment=E_FAIL", Failure("Unspecified error")),
+        ]
+        self.each(cases, lambda api, scenario, expected: self.assertEqual(api.version(**self.sim(scenario)), expected))
+
     def test_a_hosts_whole_path(self):
         """What a host does: show the offers, sell one, unlock it from the licence, find it in the collection."""
         before = catalogue_scenario([COINS])
@@ -162,9 +179,9 @@ class Queries(Runs):
                 self.assertEqual(api.buy(gold.store_id, **options), PurchaseStatusResult("purchased"))
                 self.assertEqual([e["storeId"] for e in traced(trace, "RequestPurchaseAsync")], [gold.store_id])
 
-                licence = api.license(**self.sim(after))
-                assert isinstance(licence, LicenseStatusResult), licence
-                unlocked = [add_on for add_on in licence.add_ons if add_on.active]
+                license = api.license(**self.sim(after))
+                assert isinstance(license, LicenseStatusResult), license
+                unlocked = [add_on for add_on in license.add_ons if add_on.active]
                 # The licence names the product by the Store ID that products and buy use.
                 self.assertEqual([(a.store_id, a.offer_token, a.expires) for a in unlocked],
                                  [(gold.store_id, gold.offer_token, LICENCE_EXPIRES)])

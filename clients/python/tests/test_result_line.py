@@ -14,7 +14,7 @@ import schema  # noqa: E402
 from store_bridge._lines import COMMANDS  # noqa: E402
 from store_bridge import (AddOnLicense, BadLine, BalanceStatusResult, ConsumeFailure, ConsumeStatusResult,  # noqa: E402
                           Failure, LicenseStatusResult, Product, ProductListResult, PurchaseStatusResult,
-                          QueryFailure, ReviewStatusResult, UsageError, read_result_line)
+                          QueryFailure, ReviewStatusResult, UsageError, VersionStatusResult, read_result_line)
 
 CRASH = b'{"status":"error","updated":false,"error":"crash"}'
 
@@ -30,6 +30,8 @@ PRODUCTS = {"status": "ok", "products": [PRODUCT, dict(PRODUCT, storeId="9NBLGGH
 GUID = "6f9619ff-8b86-d011-b42d-00c04fc964ff"
 CONSUMED = {"status": "succeeded", "balance": 4, "trackingId": GUID, "code": None, "error": None}
 BALANCE = {"status": "succeeded", "balance": 4, "code": None, "error": None}
+VERSION = {"status": "ok", "version": "0.2.0", "package": None, "error": None}
+PACKAGE = "Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe"
 
 GOLD = AddOnLicense("9NBLGGH4TNMP", "9NBLGGH4TNMP/0010", True, "2027-03-01T00:00:00Z", "gold")
 GOLD_OFFER = Product("9NBLGGH4TNMP", "Durable", "Gold", "Line one\nLine two", "$1.99", "$2.99", "USD", True,
@@ -98,6 +100,12 @@ RESULTS = [
     ("license", line(LICENSE, addOns=[dict(ADD_ON, kind="Durable")], user="x"), 0,
      LicenseStatusResult(True, False, False, 0, None, "9NBLGGH4R315/0010", "", (GOLD,))),
     ("products", line(PRODUCTS, products=[dict(PRODUCT, rating=4.5)]), 0, ProductListResult((GOLD_OFFER,))),
+    ("version", line(VERSION), 0, VersionStatusResult("0.2.0", None)),
+    ("version", line(VERSION, package=PACKAGE), 0, VersionStatusResult("0.2.0", PACKAGE)),
+    ("version", line(VERSION, architecture="x64"), 0, VersionStatusResult("0.2.0", None)),
+    ("version", b'{"error":"The data area passed to a system call is too small."}', 1,
+     Failure("The data area passed to a system call is too small.")),
+    ("version", CRASH, 1, Failure("crash", False)),
 ]
 
 # (command, stdout, exit code, exception)
@@ -184,6 +192,17 @@ REJECTED = [
     ("consume", line(CONSUMED, code="0x00000000"), 0, BadLine),
     ("consume", line({"status": "error", "code": "0x80070005", "trackingId": "", "error": "x"}), 1, BadLine),
     ("balance", line(BALANCE, error=""), 0, BadLine),
+    ("version", b'{"error":"usage"}', 2, UsageError),
+    ("version", line(VERSION), 1, BadLine),
+    ("version", line(VERSION, status="error"), 0, BadLine),
+    ("version", line(VERSION, version=""), 0, BadLine),
+    ("version", line(VERSION, version=None), 0, BadLine),
+    ("version", line(VERSION, package=False), 0, BadLine),
+    ("version", line(VERSION, error="x"), 0, BadLine),
+    ("version", line({"status": "ok", "version": "0.2.0", "error": None}), 0, BadLine),
+    # version makes no Store call: no Store failure line is one of its lines.
+    ("version", b'{"status":"error","code":"0x80070005","error":"x"}', 1, BadLine),
+    ("license", line(VERSION), 0, BadLine),
 ]
 
 
@@ -287,6 +306,12 @@ class ResultLineSchema(unittest.TestCase):
         # The schema bounds code and trackingId by length only; their exact forms are the clients' own check.
         (dict(CONSUMED, trackingId=GUID[:-1]), "trackingId"),
         ({"status": "succeeded", "balance": 4, "code": None}, '"error" is missing'),
+        (VERSION, None),
+        (dict(VERSION, package=PACKAGE), None),
+        (dict(VERSION, version=""), "shorter"),
+        (dict(VERSION, package=False), "boolean"),
+        (dict(VERSION, error="x"), '"x"'),
+        ({k: v for k, v in VERSION.items() if k != "package"}, '"package" is missing'),
     ]
 
     def test_admits_exactly_the_documented_shapes(self):

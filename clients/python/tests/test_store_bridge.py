@@ -96,12 +96,15 @@ class Outcomes(unittest.TestCase):
             with self.subTest(api=api, scenario=scenario):
                 self.assertEqual(review(**sim(scenario)), expected)
 
-    def test_review_ends_when_the_host_window_closes(self):
-        for (api, _, review), handle in ((api, handle) for api in APIS for handle in (4242, 0x100001092)):
+    def test_review_and_buy_end_when_the_host_window_closes(self):
+        for (api, buy, review), handle in ((api, handle) for api in APIS for handle in (4242, 0x100001092)):
             # above 32 bits: the whole handle must arrive
             with self.subTest(api=api, handle=handle):
                 scenario = "after=never;window=%d:0,0,800,600:close=200" % handle
                 self.assertEqual(review(window=handle, **sim(scenario, timeout=5)), Failure("owner closed", False))
+                closed_with_its_process = scenario.replace("close=", "exit=")
+                self.assertEqual(buy("X", window=handle, **sim(closed_with_its_process, timeout=5)),
+                                 Failure("owner closed", None))
 
 
 class NoResult(Scratch):

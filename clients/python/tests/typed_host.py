@@ -12,7 +12,7 @@ import store_bridge
 import store_bridge.aio
 from store_bridge import (BalanceResult, ConsumableStatus, ConsumeFailure, ConsumeResult, Failure, LicenseResult,
                           Product, ProductsResult, PurchaseResult, PurchaseStatus, QueryFailure, ReviewResult,
-                          ReviewStatus)
+                          ReviewStatus, VersionResult)
 
 
 def purchase_words(result: PurchaseResult) -> str:
@@ -41,11 +41,12 @@ def misuses(purchase: PurchaseResult, review: ReviewResult) -> None:
     purchase.updated  # type: ignore[union-attr]
     store_bridge.buy(42, executable="store-bridge.exe")  # type: ignore[arg-type]
     store_bridge.review(executable="store-bridge.exe", window="4242")  # type: ignore[arg-type]
+    store_bridge.buy("9NBLGGH4R315", window="4242")  # type: ignore[arg-type]
     store_bridge.buy("9NBLGGH4R315", executable=42)  # type: ignore[arg-type]
 
 
 def with_bundled_program() -> Path:
-    bought: PurchaseResult = store_bridge.buy("9NBLGGH4R315")
+    bought: PurchaseResult = store_bridge.buy("9NBLGGH4R315", window=4242)
     reviewed: ReviewResult = store_bridge.review(window=4242)
     return store_bridge.exe_path()
 
@@ -79,13 +80,31 @@ def fulfilment(result: ConsumeResult) -> str:
     return result.error
 
 
-def later_misuses(licence: LicenseResult, listed: ProductsResult, consumed: ConsumeResult,
-                  left: BalanceResult) -> None:
-    if licence.exit_code == 1:
-        code: Optional[str] = licence.code  # type: ignore[union-attr]
+def identity(result: VersionResult) -> str:
+    """What to log when the Store refuses to act: which bridge ran, and for which package."""
+    if result.exit_code == 1:
+        return result.error
+    package: Optional[str] = result.package
+    no_text: None = result.error
+    return "%s %s" % (result.version, package or "without package identity")
+
+
+def version_misuses(result: VersionResult) -> None:
+    if result.exit_code == 0:
+        package: str = result.package  # type: ignore[assignment]
     else:
-        licence.add_ons.append(licence.add_ons[0])  # type: ignore[attr-defined]
-        licence.add_ons[0].title  # type: ignore[attr-defined]
+        result.version  # type: ignore[attr-defined]
+    store_bridge.version("9NBLGGH4R315", executable="store-bridge.exe")  # type: ignore[misc]
+    wrong: LicenseResult = store_bridge.read_result_line("version", b"", 0)  # type: ignore[assignment]
+
+
+def later_misuses(license: LicenseResult, listed: ProductsResult, consumed: ConsumeResult,
+                  left: BalanceResult) -> None:
+    if license.exit_code == 1:
+        code: Optional[str] = license.code  # type: ignore[union-attr]
+    else:
+        license.add_ons.append(license.add_ons[0])  # type: ignore[attr-defined]
+        license.add_ons[0].title  # type: ignore[attr-defined]
     listed.products  # type: ignore[union-attr]
     if left.exit_code == 0:
         left.tracking_id  # type: ignore[attr-defined]
@@ -105,10 +124,12 @@ async def calls() -> None:
     reviewed: ReviewResult = await store_bridge.aio.review(executable="store-bridge.exe", window=4242)
     read: PurchaseResult = store_bridge.read_result_line("buy", b'{"status":"purchased","error":null}', 0)
     misread: ReviewResult = store_bridge.read_result_line("buy", b"", 0)  # type: ignore[assignment]
-    licence: LicenseResult = await store_bridge.aio.license(executable="store-bridge.exe")
+    license: LicenseResult = await store_bridge.aio.license(executable="store-bridge.exe")
     listed: ProductsResult = await store_bridge.aio.products(("Durable", "Game"), executable="store-bridge.exe")
     owned: ProductsResult = await store_bridge.aio.collection(executable="store-bridge.exe", timeout=30)
     consumed: ConsumeResult = await store_bridge.aio.consume("9NBLGGH4CO1N", 5, uuid.uuid4(),
                                                              executable="store-bridge.exe")
     left: BalanceResult = await store_bridge.aio.balance("9NBLGGH4CO1N", executable="store-bridge.exe")
     read_consume: ConsumeResult = store_bridge.read_result_line("consume", b"", 0)
+    reported: VersionResult = await store_bridge.aio.version(executable="store-bridge.exe", timeout=10)
+    read_version: VersionResult = store_bridge.read_result_line("version", b"", 0)

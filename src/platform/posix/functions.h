@@ -41,6 +41,9 @@ void Sleep(DWORD milliseconds);
 // Standard output, the one file the program writes
 HANDLE GetStdHandle(DWORD which);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+// Not a Windows function (Windows has nothing to wait on for a PIPE_NOWAIT pipe): waits
+// until standard output takes more after WriteFile took nothing. Safe in a signal handler.
+void wait_for_standard_output_room();
 
 // Windows: this process's "STATIC" windows, and other processes' windows as the scenario declares them
 HMODULE GetModuleHandleW(LPCWSTR module_name);
@@ -56,6 +59,7 @@ BOOL DestroyWindow(HWND window);
 int GetClassNameW(HWND window, LPWSTR class_name, int max_count);
 LONG_PTR GetWindowLongPtrW(HWND window, int index);
 HWND GetWindow(HWND window, UINT command);
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD process_id);
 
 // Message queues, one per thread
 BOOL GetMessageW(LPMSG message, HWND window, UINT filter_min, UINT filter_max);
@@ -72,4 +76,7 @@ BOOL SetEvent(HANDLE event);
 BOOL ResetEvent(HANDLE event);
 BOOL CloseHandle(HANDLE handle);
 DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms);
-DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL wait_all, DWORD timeout_ms, DWORD wake_mask);
+DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD timeout_ms, DWORD wake_mask, DWORD flags);
+
+// Processes: other processes' only as far as a declared window names them, to wait for their end
+HANDLE OpenProcess(DWORD access, BOOL inherit_handle, DWORD process_id);

@@ -31,8 +31,6 @@ void post(window_system& system, message_queue& queue, const MSG& message) {
     system.changed.notify_all();
 }
 
-bool has_message(const message_queue& queue) { return !queue.posted.empty() || queue.quit_posted; }
-
 // Posted messages come first; WM_QUIT only once none is left.
 MSG next_message(message_queue& queue, bool remove) {
     if (!queue.posted.empty()) {
@@ -61,7 +59,7 @@ BOOL GetMessageW(LPMSG message, HWND window, UINT first, UINT last) {
     window_system& system = the_window_system();
     std::unique_lock lock(system.lock);
     message_queue& queue = own_queue(system);
-    wait_until(system, lock, INFINITE, [&] { return has_message(queue); });
+    wait_until(system, lock, INFINITE, [&] { return queue.has_message(); });
     queue.new_input = false;
     *message = next_message(queue, true);
     return message->message != WM_QUIT;
@@ -77,7 +75,7 @@ BOOL PeekMessageW(LPMSG message, HWND window, UINT first, UINT last, UINT remove
     message_queue& queue = own_queue(system);
     // Looking at the queue makes what is in it old, even without taking it.
     queue.new_input = false;
-    if (!has_message(queue)) return FALSE;
+    if (!queue.has_message()) return FALSE;
     *message = next_message(queue, remove == PM_REMOVE);
     return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <poll.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -85,10 +86,19 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERL
     ssize_t result;
     do result = write(STDOUT_FILENO, buffer, size);
     while (result < 0 && errno == EINTR);
+    // A full non-blocking pipe or socket: success with nothing written, as a
+    // PIPE_NOWAIT pipe answers on Windows, so that the caller has one rule.
+    if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return TRUE;
     if (result < 0) {
         SetLastError(errno == EPIPE ? ERROR_BROKEN_PIPE : ERROR_INVALID_HANDLE);
         return FALSE;
     }
     if (written) *written = static_cast<DWORD>(result);
     return TRUE;
+}
+
+void wait_for_standard_output_room() {
+    pollfd output{STDOUT_FILENO, POLLOUT, 0};
+    // Any end of the wait (room, a closed reader, a signal) is followed by another write, which tells.
+    poll(&output, 1, -1);
 }

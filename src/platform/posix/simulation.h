@@ -15,6 +15,7 @@ struct simulated_window {
     HWND handle;
     std::optional<RECT> rect;                        // none: GetWindowRect fails
     std::optional<std::chrono::milliseconds> closes; // destroyed this long after the process started
+    std::optional<std::chrono::milliseconds> exits;  // its process ends (and the window with it) this long after
 };
 
 struct simulated_platform {

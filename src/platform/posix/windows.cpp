@@ -6,6 +6,8 @@
 #include "simulation.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <unistd.h>
 #include <optional>
 #include <vector>
 
@@ -53,7 +55,10 @@ void destroy(window_system& system, HWND window) {
 
 bool is_foreign_window(HWND window) {
     const simulated_window* declared = window ? declared_window(window) : nullptr;
-    return declared && (!declared->closes || std::chrono::steady_clock::now() < process_start() + *declared->closes);
+    if (!declared) return false;
+    const auto now = std::chrono::steady_clock::now();
+    const auto gone = [&](const auto& after) { return after && now >= process_start() + *after; };
+    return !gone(declared->closes) && !gone(declared->exits);
 }
 
 window_record* own_window(window_system& system, HWND window) {
@@ -207,6 +212,24 @@ LONG_PTR GetWindowLongPtrW(HWND window, int index) {
     if (index == GWL_EXSTYLE) return record->ex_style;
     SetLastError(ERROR_INVALID_INDEX);
     return 0;
+}
+
+// A window of this process belongs to its creating thread; a declared one to a
+// process whose id, and whose one thread's id, is the window's handle.
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD process_id) {
+    window_system& system = the_window_system();
+    std::lock_guard guard(system.lock);
+    if (const auto found = system.windows.find(window); found != system.windows.end()) {
+        if (process_id) *process_id = static_cast<DWORD>(getpid());
+        return found->second.thread;
+    }
+    if (!is_foreign_window(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    const auto id = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(window));
+    if (process_id) *process_id = id;
+    return id;
 }
 
 HWND GetWindow(HWND window, UINT command) {

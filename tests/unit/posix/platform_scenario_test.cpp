@@ -116,6 +116,40 @@ TEST(platform_scenario, declared_window_closes_at_its_time) {
     });
 }
 
+TEST(platform_scenario, declared_window_goes_with_its_process) {
+    in_scenario("window=5003:0,0,10,10:exit=1000;window=5004:norect", [] {
+        const HWND host = handle(5003);
+        DWORD process_id = 0;
+        EXPECT_EQ(GetWindowThreadProcessId(host, &process_id), 5003u);
+        ASSERT_EQ(process_id, 5003u);
+        const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, process_id);
+        ASSERT_NE(process, nullptr);
+        EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_TIMEOUT);
+        // A wait on the process ends at its end, not at the wait's time-out.
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(MsgWaitForMultipleObjectsEx(1, &process, 5000, QS_ALLINPUT, MWMO_INPUTAVAILABLE), WAIT_OBJECT_0);
+        EXPECT_GE(std::chrono::steady_clock::now(), process_start() + 1000ms);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2000ms);
+        EXPECT_FALSE(IsWindow(host));
+        EXPECT_EQ(WaitForSingleObject(process, 0), WAIT_OBJECT_0);
+        EXPECT_TRUE(CloseHandle(process));
+        // Gone, and nobody holds it open: it cannot be opened any more.
+        SetLastError(0);
+        EXPECT_EQ(OpenProcess(SYNCHRONIZE, FALSE, 5003), nullptr);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+        // A window without an end lives on, and so does its process.
+        ASSERT_TRUE(GetWindowThreadProcessId(handle(5004), &process_id));
+        const HANDLE lasting = OpenProcess(SYNCHRONIZE, FALSE, process_id);
+        ASSERT_NE(lasting, nullptr);
+        EXPECT_EQ(WaitForSingleObject(lasting, 100), WAIT_TIMEOUT);
+        CloseHandle(lasting);
+        // No declared window, no process to open; no window, no process id.
+        EXPECT_EQ(OpenProcess(SYNCHRONIZE, FALSE, 4), nullptr);
+        EXPECT_EQ(GetWindowThreadProcessId(handle(5005), &process_id), 0u);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    });
+}
+
 TEST(platform_scenario, own_windows_never_take_a_declared_handle) {
     // 0x200010 and 0x200020 are the first handles the platform would give.
     in_scenario("window=2097168:norect;window=2097184:norect", [] {

@@ -1,6 +1,6 @@
-// Events and the two waits: WaitForSingleObject, and MsgWaitForMultipleObjects
-// in the form the review flow uses (one event or none, any input). Each case
-// runs on a thread of its own, so it starts with an empty queue.
+// Events and the two waits: WaitForSingleObject, and MsgWaitForMultipleObjectsEx
+// in the form the flows use (up to two handles, any input, new or not). Each
+// case runs on a thread of its own, so it starts with an empty queue.
 #include "platform/win.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +17,8 @@ using std::chrono::steady_clock;
 
 void on_new_thread(const std::function<void()>& body) { std::thread(body).join(); }
 
-DWORD msg_wait(HANDLE event, DWORD timeout_ms) {
-    return MsgWaitForMultipleObjects(1, &event, FALSE, timeout_ms, QS_ALLINPUT);
+DWORD msg_wait(HANDLE event, DWORD timeout_ms, DWORD flags = 0) {
+    return MsgWaitForMultipleObjectsEx(1, &event, timeout_ms, QS_ALLINPUT, flags);
 }
 
 void peek_all() {
@@ -104,7 +104,7 @@ TEST(waits, new_input_ends_msg_wait) {
         EXPECT_EQ(msg_wait(event, 0), WAIT_OBJECT_0 + 1);
         // Only looking at the queue makes input old; waiting does not.
         EXPECT_EQ(msg_wait(event, 0), WAIT_OBJECT_0 + 1);
-        EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT), WAIT_OBJECT_0);
+        EXPECT_EQ(MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0), WAIT_OBJECT_0);
         peek_all();
         EXPECT_EQ(msg_wait(event, 0), WAIT_TIMEOUT);
         PostQuitMessage(0);
@@ -124,13 +124,36 @@ TEST(waits, input_seen_by_peek_is_no_longer_new) {
         MSG message;
         ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE));
         EXPECT_EQ(msg_wait(event, 0), WAIT_TIMEOUT);
+        // Unless the wait asks for any input there is.
+        EXPECT_EQ(msg_wait(event, 0, MWMO_INPUTAVAILABLE), WAIT_OBJECT_0 + 1);
         ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
         EXPECT_EQ(msg_wait(event, 0), WAIT_TIMEOUT); // one message is still there, but old
+        EXPECT_EQ(msg_wait(event, 0, MWMO_INPUTAVAILABLE), WAIT_OBJECT_0 + 1);
         PostMessageW(nullptr, WM_USER + 3, 0, 0);
         EXPECT_EQ(msg_wait(event, 0), WAIT_OBJECT_0 + 1);
         ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
         EXPECT_EQ(message.message, WM_USER + 2);
         CloseHandle(event);
+    });
+}
+
+TEST(waits, the_first_signalled_of_two_handles_answers) {
+    on_new_thread([] {
+        const HANDLE first = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        const HANDLE second = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        const HANDLE both[] = {first, second};
+        const auto wait = [&] { return MsgWaitForMultipleObjectsEx(2, both, 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE); };
+        EXPECT_EQ(wait(), WAIT_TIMEOUT);
+        SetEvent(second);
+        EXPECT_EQ(wait(), WAIT_OBJECT_0 + 1);
+        SetEvent(first);
+        EXPECT_EQ(wait(), WAIT_OBJECT_0);
+        ResetEvent(first);
+        ResetEvent(second);
+        PostMessageW(nullptr, WM_USER, 0, 0);
+        EXPECT_EQ(wait(), WAIT_OBJECT_0 + 2);
+        CloseHandle(first);
+        CloseHandle(second);
     });
 }
 
