@@ -23,7 +23,7 @@ result_line run_flow(const command& selected, std::span<const wide_string> argum
         check_hresult(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         return selected.flow(arguments);
     } catch (const platform_failure& failure) {
-        return general_failure_line(to_utf8(platform_failure_message(failure)));
+        return general_failure_line(platform_failure_message(failure));
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception& failure) {

@@ -10,14 +10,14 @@ namespace {
 
 // Every Store call acts for the caller's package, so this is the first thing to
 // look at when the Store refuses to act. None without package identity.
-std::optional<std::string> current_package_full_name() {
+std::optional<wide_string> current_package_full_name() {
     WCHAR name[PACKAGE_FULL_NAME_MAX_LENGTH + 1];
     UINT32 length = PACKAGE_FULL_NAME_MAX_LENGTH + 1;
     const LONG error = GetCurrentPackageFullName(&length, name);
     if (error == APPMODEL_ERROR_NO_PACKAGE) return std::nullopt;
     check_hresult(HRESULT_FROM_WIN32(static_cast<DWORD>(error)));
     // The length counts the terminating null.
-    return to_utf8(wide_view(name, length > 0 ? length - 1 : 0));
+    return wide_string(name, length > 0 ? length - 1 : 0);
 }
 
 } // namespace

@@ -1,27 +1,18 @@
 #include "consumable_lines.h"
 
+#include "code_value.h"
 #include "guid_text.h"
-#include "json_text.h"
 
 #include <optional>
-#include <string>
 
 namespace {
 
 result_line line_of(const consumable_record& answer, const std::optional<GUID>& tracking_id) {
-    std::string line = R"({"status":")";
-    line += answer.status;
-    line += R"(","balance":)";
-    line += std::to_string(answer.balance);
-    if (tracking_id) {
-        line += R"(,"trackingId":")";
-        line += guid_text(*tracking_id);
-        line += '"';
-    }
-    line += R"(,"code":)";
-    append_json_code(line, answer.extended_error);
-    line += R"(,"error":null})";
-    return {std::move(line), 0};
+    json_writer line(escape_rule::rfc8259);
+    line.open_object().member("status").string(answer.status).member("balance").integer(answer.balance);
+    if (tracking_id) line.member("trackingId").string(guid_text(*tracking_id));
+    write_code(line.member("code"), answer.extended_error).member("error").null().close_object();
+    return {line.take(), 0};
 }
 
 } // namespace

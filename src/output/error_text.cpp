@@ -116,13 +116,13 @@ std::string to_utf8(wide_view text) {
     return std::string(buffer.get(), static_cast<std::size_t>(size));
 }
 
-std::string failure_text_of(const std::exception_ptr& caught) {
+wide_string failure_text_of(const std::exception_ptr& caught) {
     try {
         std::rethrow_exception(caught);
     } catch (const platform_failure& failure) {
-        return to_utf8(platform_failure_message(failure));
+        return platform_failure_message(failure);
     } catch (...) {
-        return std::string(async_failure_text);
+        return wide_string(async_failure_text);
     }
 }
 

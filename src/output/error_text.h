@@ -68,11 +68,11 @@ wide_string trim_trailing_space(wide_view text);
 std::string to_utf8(wide_view text);
 
 // What a completion handler records for the failure it caught: the message of a
-// platform failure in UTF-8, "async failure" for anything else.
-std::string failure_text_of(const std::exception_ptr& caught);
+// platform failure, "async failure" for anything else.
+wide_string failure_text_of(const std::exception_ptr& caught);
 
 // The code of the failure a completion handler caught: the platform failure's
 // own, E_OUTOFMEMORY for memory exhaustion, E_FAIL for anything else.
 HRESULT failure_code_of(const std::exception_ptr& caught) noexcept;
 
-inline constexpr std::string_view async_failure_text = "async failure";
+inline constexpr wide_view async_failure_text = WIDE("async failure");

@@ -1,23 +1,23 @@
 // The lines of the query commands: what the app's licence says, the products
-// the Store lists, and the failure of any query. Every text is UTF-8 as it came
-// from the platform; dates and durations are the platform's ticks, turned into
-// the line's forms here.
+// the Store lists, and the failure of any query. Every text is the platform's
+// string as the Store handed it over, converted only as it is written into the
+// line; dates and durations are the platform's ticks, turned into the line's
+// forms here. Texts are escaped as RFC 8259 asks (json_writer.h).
 #pragma once
 
+#include "json_writer.h"
 #include "result_line.h"
-#include "../platform/win.h"
+#include "sorted_entries.h"
+#include "../platform/hstring.h"
 
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
 
 struct add_on_license_record {
-    std::string sku; // the SKU Store ID, "9NBLGGH4TNMP/0010"
+    unique_hstring sku; // the SKU Store ID, "9NBLGGH4TNMP/0010"
     bool active = false;
     std::int64_t expires = 0;
-    std::string offer_token;
+    unique_hstring offer_token;
 };
 
 struct app_license_record {
@@ -26,38 +26,62 @@ struct app_license_record {
     bool trial_owned = false;
     std::int64_t trial_left = 0; // TimeSpan ticks
     std::int64_t expires = 0;    // DateTime ticks
-    std::string sku;
-    std::string trial_id;
-    std::vector<add_on_license_record> add_ons;
+    unique_hstring sku;
+    unique_hstring trial_id;
 };
 
 // A missing price leaves its texts empty, on_sale false and sale_ends 0.
 struct product_record {
-    std::string store_id;
-    std::string kind;
-    std::string title;
-    std::string description;
-    std::string price;
-    std::string base_price;
-    std::string currency;
+    unique_hstring store_id;
+    unique_hstring kind;
+    unique_hstring title;
+    unique_hstring description;
+    unique_hstring price;
+    unique_hstring base_price;
+    unique_hstring currency;
     bool on_sale = false;
     std::int64_t sale_ends = 0;
-    std::string recurrence_price;
+    unique_hstring recurrence_price;
     bool in_collection = false;
-    std::string offer_token;
+    unique_hstring offer_token;
 };
 
-// {"status":"ok","active":...,"addOns":[...],"error":null}, exit code 0;
-// add-ons sorted by Store ID (the SKU Store ID up to its first '/').
-result_line license_line(const app_license_record& license);
+// The Store ID of an add-on: its SKU Store ID up to the first '/'.
+wide_view store_id_of_sku(wide_view sku);
 
-// {"status":"ok","products":[...],"error":null}, exit code 0; sorted by Store ID.
-result_line product_list_line(const std::vector<product_record>& products);
+// {"status":"ok","active":...,"addOns":[...],"error":null}, exit code 0, the
+// add-ons sorted by Store ID. Each add-on goes into the line as it is read, and
+// they are read in the order of their Store IDs (store_id_order, sorted_entries.h).
+class license_line {
+public:
+    // add_on_count: how many add-ons are to come.
+    license_line(const app_license_record& license, std::size_t add_on_count);
+    void add(add_on_license_record add_on);
+    result_line finish();
+
+private:
+    json_writer line_;
+    sorted_entries add_ons_;
+};
+
+// {"status":"ok","products":[...],"error":null}, exit code 0, sorted by Store
+// ID. Each product goes into the line as it is read, and they are read in the
+// order of their Store IDs (store_id_order, sorted_entries.h).
+class product_list_line {
+public:
+    explicit product_list_line(std::size_t product_count);
+    void add(product_record product);
+    result_line finish();
+
+private:
+    json_writer line_;
+    sorted_entries products_;
+};
 
 // {"status":"error","code":"0x8XXXXXXX","error":"TEXT"}, exit code 1: a query's
 // platform failure; "code":null for a code that is no failure. A tracking ID
 // goes between code and error: "consume" reports the one it sent, to retry with.
-result_line query_failure_line(HRESULT code, std::string_view text, const std::optional<GUID>& tracking_id = {});
+result_line query_failure_line(HRESULT code, wide_view text, const std::optional<GUID>& tracking_id = {});
 // {"status":"error","code":null,"error":"TEXT"}, exit code 1: a query that ended
 // without a result and without a code.
-result_line query_failure_line(std::string_view text, const std::optional<GUID>& tracking_id = {});
+result_line query_failure_line(wide_view text, const std::optional<GUID>& tracking_id = {});

@@ -1,67 +1,60 @@
 #include "result_line.h"
 
-#include <initializer_list>
+#include "json_writer.h"
 
 namespace {
 
-result_line line(int exit_code, std::initializer_list<std::string_view> pieces) {
-    result_line composed{{}, exit_code};
-    for (std::string_view piece : pieces) composed.text += piece;
-    return composed;
+// A line's writer, its object open.
+json_writer open_line() {
+    json_writer line(escape_rule::line_breaks_as_spaces);
+    line.open_object();
+    return line;
+}
+
+result_line finished(json_writer& line, int exit_code) { return {line.close_object().take(), exit_code}; }
+
+template <class Text>
+result_line general_failure(Text text) {
+    return finished(open_line().member("error").string(text), 1);
+}
+
+template <class Text>
+result_line review_failure(Text text) {
+    return finished(
+        open_line().member("status").string("error").member("updated").boolean(false).member("error").string(text), 1);
 }
 
 } // namespace
 
-std::string escape_result_text(std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            escaped += '\\';
-            escaped += c;
-        } else if (c == '\r' || c == '\n') {
-            escaped += ' ';
-        } else if (byte < 0x20) {
-            escaped += "\\u00";
-            escaped += hex[byte >> 4];
-            escaped += hex[byte & 0xF];
-        } else {
-            escaped += c;
-        }
-    }
-    return escaped;
-}
+result_line usage_line() { return finished(open_line().member("error").string("usage"), 2); }
 
-result_line usage_line() { return line(2, {R"({"error":"usage"})"}); }
+result_line general_failure_line(wide_view text) { return general_failure(text); }
 
-result_line general_failure_line(std::string_view text) {
-    return line(1, {R"({"error":")", escape_result_text(text), R"("})"});
-}
+result_line general_failure_line(std::string_view text) { return general_failure(text); }
 
 result_line purchase_status_line(std::string_view status) {
-    return line(0, {R"({"status":")", status, R"(","error":null})"});
+    return finished(open_line().member("status").string(status).member("error").null(), 0);
 }
 
-result_line purchase_failure_line(std::string_view text) {
-    return line(1, {R"({"status":"error","error":")", escape_result_text(text), R"("})"});
+result_line purchase_failure_line(wide_view text) {
+    return finished(open_line().member("status").string("error").member("error").string(text), 1);
 }
 
 result_line review_status_line(std::string_view status, bool updated) {
-    return line(0, {R"({"status":")", status, R"(","updated":)", updated ? "true" : "false", R"(,"error":null})"});
+    return finished(
+        open_line().member("status").string(status).member("updated").boolean(updated).member("error").null(), 0);
 }
 
-result_line no_operation_line() { return line(1, {R"({"status":"error","updated":false,"error":"no operation"})"}); }
+result_line no_operation_line() { return review_failure(std::string_view("no operation")); }
 
-result_line owner_closed_line() { return line(1, {R"({"status":"error","updated":false,"error":"owner closed"})"}); }
+result_line owner_closed_line() { return review_failure(std::string_view("owner closed")); }
 
-result_line review_failure_line(std::string_view text) {
-    return line(1, {R"({"status":"error","updated":false,"error":")", escape_result_text(text), R"("})"});
-}
+result_line review_failure_line(wide_view text) { return review_failure(text); }
 
-result_line version_line(std::string_view version, const std::optional<std::string>& package) {
-    const std::string package_value = package ? '"' + escape_result_text(*package) + '"' : "null";
-    return line(0, {R"({"status":"ok","version":")", escape_result_text(version), R"(","package":)", package_value,
-                    R"(,"error":null})"});
+result_line version_line(std::string_view version, const std::optional<wide_string>& package) {
+    json_writer line = open_line();
+    line.member("status").string("ok").member("version").string(version).member("package");
+    if (package) line.string(*package);
+    else line.null();
+    return finished(line.member("error").null(), 0);
 }

@@ -3,6 +3,8 @@
 // written once, by the entry point (standard_output.h).
 #pragma once
 
+#include "../platform/win.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,18 +39,17 @@ static_assert(crash_line_size == 50);
 // The general failure line for memory exhaustion, ready made: composing it must not need memory.
 inline constexpr std::string_view bad_allocation_line = R"({"error":"bad allocation"})";
 
-// Makes text safe inside a JSON string on one line: quote and backslash get a
-// backslash, CR and LF become a space each, every other control byte becomes
-// \u00XX. Bytes from 0x7F up pass unchanged.
-std::string escape_result_text(std::string_view text);
-
+// Texts are escaped with escape_rule::line_breaks_as_spaces (json_writer.h):
+// these lines are one line of text for hosts that read them as such. A text
+// from the platform is its UTF-16, converted as it is written.
 result_line usage_line();
+result_line general_failure_line(wide_view text);
 result_line general_failure_line(std::string_view text);
 result_line purchase_status_line(std::string_view status);
-result_line purchase_failure_line(std::string_view text);
+result_line purchase_failure_line(wide_view text);
 result_line review_status_line(std::string_view status, bool updated);
 result_line no_operation_line();
 result_line owner_closed_line();
-result_line review_failure_line(std::string_view text);
-// package: the package full name in UTF-8, none for a process without package identity.
-result_line version_line(std::string_view version, const std::optional<std::string>& package);
+result_line review_failure_line(wide_view text);
+// package: the package full name, none for a process without package identity.
+result_line version_line(std::string_view version, const std::optional<wide_string>& package);

@@ -1,5 +1,4 @@
 #include "context.h"
-#include "../output/error_text.h"
 #include "../output/guid_text.h"
 #include "consumable_result.h"
 #include "error_information.h"
@@ -33,8 +32,6 @@ std::string interface_name(REFIID iid) {
     return text;
 }
 
-std::string text_of(HSTRING string) { return to_utf8(view_of(string)); }
-
 class store_context final : public com_object<store_context, winabi::IStoreContext, winabi::IStoreContext4,
                                               winabi::IInitializeWithWindow, IAgileObject> {
 public:
@@ -42,7 +39,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         simulation_->log.record("QueryInterface", "context",
-                                [&](trace_line& line) { line.text("interface", interface_name(iid)); });
+                                [&](json_writer& line) { line.member("interface").string(interface_name(iid)); });
         if (iid == winabi::IInitializeWithWindow::iid && simulation_->settings.bind_missing) {
             if (object) *object = nullptr;
             return E_NOINTERFACE;
@@ -51,13 +48,13 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE Initialize(HWND window) override {
-        simulation_->log.record("Initialize", "context", [&](trace_line& line) { add_window_fields(line, window); });
+        simulation_->log.record("Initialize", "context", [&](json_writer& line) { add_window_fields(line, window); });
         return S_OK;
     }
 
     HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(HSTRING store_id, winabi::IPurchaseOperation** operation) override {
         simulation_->log.record("RequestPurchaseAsync", "context",
-                                [&](trace_line& line) { line.text("storeId", text_of(store_id)); });
+                                [&](json_writer& line) { line.member("storeId").string(view_of(store_id)); });
         return request(operation, results_of<winabi::IStorePurchaseResult>());
     }
 
@@ -68,7 +65,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE GetAppLicenseAsync(winabi::ILicenseOperation** operation) override {
         simulation_->log.record("GetAppLicenseAsync", "context",
-                                [](trace_line& line) { line.text("via", "IStoreContext"); });
+                                [](json_writer& line) { line.member("via").string("IStoreContext"); });
         return request(operation, result_maker<winabi::IStoreAppLicense>(
                                       [simulation = simulation_](winabi::IStoreAppLicense** license) {
                                           return create_app_license(simulation, license);
@@ -88,20 +85,19 @@ public:
     // The arguments as received: the GUID in its canonical text, so a test sees every bit of it.
     HRESULT STDMETHODCALLTYPE ReportConsumableFulfillmentAsync(HSTRING store_id, UINT32 quantity, GUID tracking_id,
                                                                winabi::IConsumableOperation** operation) override {
-        simulation_->log.record("ReportConsumableFulfillmentAsync", "context", [&](trace_line& line) {
-            line.text("via", "IStoreContext");
-            line.text("storeId", text_of(store_id));
-            line.number("quantity", quantity);
-            line.text("trackingId", guid_text(tracking_id));
+        simulation_->log.record("ReportConsumableFulfillmentAsync", "context", [&](json_writer& line) {
+            line.member("via").string("IStoreContext")
+                .member("storeId").string(view_of(store_id))
+                .member("quantity").integer(quantity)
+                .member("trackingId").string(guid_text(tracking_id));
         });
         return request_consumable(tracking_id, operation);
     }
 
     HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING store_id,
                                                                  winabi::IConsumableOperation** operation) override {
-        simulation_->log.record("GetConsumableBalanceRemainingAsync", "context", [&](trace_line& line) {
-            line.text("via", "IStoreContext");
-            line.text("storeId", text_of(store_id));
+        simulation_->log.record("GetConsumableBalanceRemainingAsync", "context", [&](json_writer& line) {
+            line.member("via").string("IStoreContext").member("storeId").string(view_of(store_id));
         });
         return request_consumable(GUID{}, operation);
     }
@@ -158,12 +154,10 @@ private:
         *operation = nullptr;
         received_kinds received;
         const HRESULT read = read_kinds(kinds, received);
-        simulation_->log.record(call, "context", [&](trace_line& line) {
-            line.text("via", "IStoreContext");
-            std::vector<std::string> words;
-            for (const wide_string& word : received.words) words.push_back(to_utf8(word));
-            line.texts("kinds", words);
-            line.boolean("kindsAgile", received.agile);
+        simulation_->log.record(call, "context", [&](json_writer& line) {
+            line.member("via").string("IStoreContext").member("kinds").open_array();
+            for (const wide_string& word : received.words) line.string(word);
+            line.close_array().member("kindsAgile").boolean(received.agile);
         });
         if (read < 0) return read;
         try {

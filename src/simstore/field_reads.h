@@ -14,7 +14,8 @@ namespace simstore {
 template <class T, class Fill>
 HRESULT read_field(simulation& simulation, store_field field, T* value, Fill fill) {
     const field_names& names = names_of(field);
-    simulation.log.record(names.getter, names.traced_as, [&](trace_line& line) { line.text("via", names.via); });
+    simulation.log.record(names.getter, names.traced_as,
+                          [&](json_writer& line) { line.member("via").string(names.via); });
     if (!value) return E_POINTER;
     *value = T{};
     const HRESULT failure = simulation.settings.field_failures[static_cast<std::size_t>(field)];

@@ -7,6 +7,6 @@
 
 namespace simstore {
 
-void add_window_fields(trace_line& line, HWND window);
+void add_window_fields(json_writer& line, HWND window);
 
 } // namespace simstore

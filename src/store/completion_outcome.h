@@ -20,12 +20,12 @@ class completion_outcome {
 public:
     struct taken {
         com_ptr<Result> result;
-        std::string text;
+        wide_string text;
         HRESULT code = S_OK;     // the failure's code; S_OK when nothing failed
         bool fixed_text = false; // there was no memory to build the words
 
         // Empty when nobody had words for the failure, or nothing was fetched.
-        std::string_view failure_text() const { return fixed_text ? async_failure_text : std::string_view(text); }
+        wide_view failure_text() const { return fixed_text ? async_failure_text : wide_view(text); }
     };
 
     // Either side, at most once each: true for the one that fetches the outcome.

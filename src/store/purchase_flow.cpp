@@ -25,12 +25,12 @@ result_line run_purchase_flow(std::span<const wide_string> arguments) {
     unique_window anchor = create_anchor_over(owner);
     bind_anchor(context.get(), anchor.get());
     com_ptr<winabi::IPurchaseOperation> operation = request_purchase(context.get(), store_id);
-    if (!operation) return purchase_failure_line("no operation");
+    if (!operation) return purchase_failure_line(WIDE("no operation"));
 
     const owner_watch watch(owner);
     auto [taken, end] = wait_for_operation(operation.get(), anchor.get(), watch, purchase_wait);
     if (end == wait_end::owner_closed)
-        return leave_as_is(purchase_failure_line("owner closed"), std::move(operation), std::move(context),
+        return leave_as_is(purchase_failure_line(WIDE("owner closed")), std::move(operation), std::move(context),
                            std::move(anchor));
     const std::string_view status = taken.result ? purchase_status_word(purchase_status(taken.result.get())) : "error";
     anchor.reset();
@@ -38,6 +38,6 @@ result_line run_purchase_flow(std::span<const wide_string> arguments) {
     if (taken.result) return purchase_status_line(status);
     // Exit code 0 promises a Store result; without one this is a failure, with
     // the platform's words when there were any.
-    const std::string_view text = taken.failure_text();
-    return purchase_failure_line(text.empty() ? "no result" : text);
+    const wide_view text = taken.failure_text();
+    return purchase_failure_line(text.empty() ? WIDE("no result") : text);
 }

@@ -14,7 +14,7 @@
 
 // The failure line of a platform failure: its code and its words.
 inline result_line query_failure_line(const platform_failure& failure, const std::optional<GUID>& tracking_id = {}) {
-    return query_failure_line(failure.code(), to_utf8(platform_failure_message(failure)), tracking_id);
+    return query_failure_line(failure.code(), platform_failure_message(failure), tracking_id);
 }
 
 // `start(context)` starts the query and gives its operation (null: none);
@@ -25,13 +25,13 @@ result_line run_store_query(Start start, Read read, const std::optional<GUID>& t
     try {
         const com_ptr<winabi::IStoreContext> context = get_default_store_context();
         const auto operation = start(context.get());
-        if (!operation) return query_failure_line("no operation", tracking_id);
+        if (!operation) return query_failure_line(WIDE("no operation"), tracking_id);
         const auto taken = wait_for_operation(operation.get(), nullptr, owner_watch(), purchase_wait).outcome;
         if (taken.result) return read(taken.result.get());
         if (taken.code == E_OUTOFMEMORY) throw std::bad_alloc();
         if (taken.code < 0) return query_failure_line(taken.code, taken.failure_text(), tracking_id);
-        const std::string_view text = taken.failure_text();
-        return query_failure_line(text.empty() ? "no result" : text, tracking_id);
+        const wide_view text = taken.failure_text();
+        return query_failure_line(text.empty() ? WIDE("no result") : text, tracking_id);
     } catch (const platform_failure& failure) {
         return query_failure_line(failure, tracking_id);
     }

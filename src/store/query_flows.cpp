@@ -22,14 +22,14 @@ result_line run_product_query(std::span<const wide_string> arguments, product_re
             const com_ptr<winabi::IIterable<HSTRING>> iterable = make_string_iterable(std::move(*kinds));
             return request(context, iterable.get());
         },
-        [](winabi::IStoreProductQueryResult* result) { return product_list_line(read_products(result)); });
+        [](winabi::IStoreProductQueryResult* result) { return read_products(result); });
 }
 
 } // namespace
 
 result_line run_license_flow(std::span<const wide_string>) {
     return run_store_query([](winabi::IStoreContext* context) { return request_app_license(context); },
-                           [](winabi::IStoreAppLicense* license) { return license_line(read_app_license(license)); });
+                           [](winabi::IStoreAppLicense* license) { return read_app_license(license); });
 }
 
 result_line run_products_flow(std::span<const wide_string> arguments) {

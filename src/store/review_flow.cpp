@@ -54,6 +54,6 @@ result_line run_review_flow(std::span<const wide_string> arguments) {
         const bool updated = was_updated_or_false(taken.result.get());
         return review_status_line(status, updated);
     }
-    const std::string_view text = taken.failure_text();
-    return review_failure_line(text.empty() ? "no result" : text);
+    const wide_view text = taken.failure_text();
+    return review_failure_line(text.empty() ? WIDE("no result") : text);
 }

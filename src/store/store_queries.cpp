@@ -6,10 +6,10 @@
 namespace {
 
 template <class I>
-std::string text_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(HSTRING*)) {
+unique_hstring text_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(HSTRING*)) {
     unique_hstring value;
     check_hresult((object->*get)(value.put()));
-    return to_utf8(view_of(value));
+    return value;
 }
 
 template <class I>
@@ -26,9 +26,10 @@ std::int64_t date_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(winabi::Date
     return value.UniversalTime;
 }
 
-add_on_license_record read_add_on_license(winabi::IStoreLicense* license) {
+// The SKU is read before the rest, to put the add-ons in order.
+add_on_license_record read_add_on_license(winabi::IStoreLicense* license, unique_hstring&& sku) {
     add_on_license_record add_on;
-    add_on.sku = text_of(license, &winabi::IStoreLicense::get_SkuStoreId);
+    add_on.sku = std::move(sku);
     add_on.active = flag_of(license, &winabi::IStoreLicense::get_IsActive);
     add_on.expires = date_of(license, &winabi::IStoreLicense::get_ExpirationDate);
     add_on.offer_token = text_of(license, &winabi::IStoreLicense::get_InAppOfferToken);
@@ -47,9 +48,10 @@ void read_price(winabi::IStorePrice* price, product_record& product) {
     product.recurrence_price = text_of(price, &winabi::IStorePrice::get_FormattedRecurrencePrice);
 }
 
-product_record read_product(winabi::IStoreProduct* source) {
+// The Store ID is read before the rest, to put the products in order.
+product_record read_product(winabi::IStoreProduct* source, unique_hstring&& store_id) {
     product_record product;
-    product.store_id = text_of(source, &winabi::IStoreProduct::get_StoreId);
+    product.store_id = std::move(store_id);
     product.kind = text_of(source, &winabi::IStoreProduct::get_ProductKind);
     product.title = text_of(source, &winabi::IStoreProduct::get_Title);
     product.description = text_of(source, &winabi::IStoreProduct::get_Description);
@@ -59,6 +61,24 @@ product_record read_product(winabi::IStoreProduct* source) {
     product.in_collection = flag_of(source, &winabi::IStoreProduct::get_IsInUserCollection);
     product.offer_token = text_of(source, &winabi::IStoreProduct::get_InAppOfferToken);
     return product;
+}
+
+// The lines list entries in the order of their Store IDs, and write each entry
+// as it is read: so every entry's ID is read first, `key` turning the text read
+// into the Store ID, and then the entries in that order, each read by `read`
+// and handed to the line by `add`.
+template <class I, class Key, class Read, class Add>
+void read_in_store_id_order(const std::vector<com_ptr<I>>& values, HRESULT (STDMETHODCALLTYPE I::*get_id)(HSTRING*),
+                            Key key, Read read, Add add) {
+    std::vector<unique_hstring> ids;
+    std::vector<wide_view> keys;
+    ids.reserve(values.size());
+    keys.reserve(values.size());
+    for (const auto& value : values) {
+        ids.push_back(text_of(value.get(), get_id));
+        keys.push_back(key(view_of(ids.back())));
+    }
+    for (const std::size_t index : store_id_order(keys)) add(read(values[index].get(), std::move(ids[index])));
 }
 
 } // namespace
@@ -83,7 +103,7 @@ com_ptr<winabi::IProductQueryOperation> request_user_collection(winabi::IStoreCo
     return operation;
 }
 
-app_license_record read_app_license(winabi::IStoreAppLicense* license) {
+result_line read_app_license(winabi::IStoreAppLicense* license) {
     app_license_record record;
     record.active = flag_of(license, &winabi::IStoreAppLicense::get_IsActive);
     record.trial = flag_of(license, &winabi::IStoreAppLicense::get_IsTrial);
@@ -97,20 +117,21 @@ app_license_record read_app_license(winabi::IStoreAppLicense* license) {
     com_ptr<winabi::IMapView<winabi::IStoreLicense>> add_ons;
     check_hresult(license->get_AddOnLicenses(add_ons.put()));
     const auto values = map_values(add_ons.get());
-    record.add_ons.reserve(values.size());
-    for (const auto& add_on : values) record.add_ons.push_back(read_add_on_license(add_on.get()));
-    return record;
+    license_line line(record, values.size());
+    read_in_store_id_order(values, &winabi::IStoreLicense::get_SkuStoreId, store_id_of_sku, read_add_on_license,
+                           [&](add_on_license_record add_on) { line.add(std::move(add_on)); });
+    return line.finish();
 }
 
-std::vector<product_record> read_products(winabi::IStoreProductQueryResult* result) {
+result_line read_products(winabi::IStoreProductQueryResult* result) {
     HRESULT extended = S_OK;
     check_hresult(result->get_ExtendedError(&extended));
     check_hresult(extended);
     com_ptr<winabi::IMapView<winabi::IStoreProduct>> products;
     check_hresult(result->get_Products(products.put()));
     const auto values = map_values(products.get());
-    std::vector<product_record> records;
-    records.reserve(values.size());
-    for (const auto& product : values) records.push_back(read_product(product.get()));
-    return records;
+    product_list_line line(values.size());
+    read_in_store_id_order(values, &winabi::IStoreProduct::get_StoreId, [](wide_view id) { return id; }, read_product,
+                           [&](product_record product) { line.add(std::move(product)); });
+    return line.finish();
 }

@@ -13,9 +13,11 @@ com_ptr<winabi::IProductQueryOperation> request_associated_products(winabi::ISto
 com_ptr<winabi::IProductQueryOperation> request_user_collection(winabi::IStoreContext* context,
                                                                 winabi::IIterable<HSTRING>* kinds);
 
-// The licence and its add-on licences; a null add-on map is no add-ons.
-app_license_record read_app_license(winabi::IStoreAppLicense* license);
+// The licence line: the licence and its add-on licences, each add-on written
+// into the line once it is read; a null add-on map is no add-ons.
+result_line read_app_license(winabi::IStoreAppLicense* license);
 
+// The product list line, each product written into the line once it is read.
 // A failing ExtendedError is raised before the products are read, as its
 // failure; a null product map is no products, a null price no price.
-std::vector<product_record> read_products(winabi::IStoreProductQueryResult* result);
+result_line read_products(winabi::IStoreProductQueryResult* result);

@@ -2,8 +2,7 @@
 // resources, as one JSON object: the fixed file and product versions and the
 // file type (GetFileVersionInfoW, VerQueryValueW), every string of the first
 // translation, and the application manifest. Problems go to stderr, exit code 1.
-#include "output/error_text.h"
-#include "output/result_line.h"
+#include "output/json_writer.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +15,6 @@ namespace {
     std::fprintf(stderr, "version-resource: %s failed, error %lu\n", what, GetLastError());
     std::exit(1);
 }
-
-std::string quoted(std::string_view utf8) { return '"' + escape_result_text(utf8) + '"'; }
 
 std::string dotted(DWORD most, DWORD least) {
     return std::to_string(HIWORD(most)) + '.' + std::to_string(LOWORD(most)) + '.' + std::to_string(HIWORD(least)) +
@@ -60,9 +57,11 @@ int wmain(int argc, wchar_t** argv) {
     UINT length = 0;
     const auto* fixed = query<VS_FIXEDFILEINFO>(block, L"\\", length);
     if (!fixed || fixed->dwSignature != VS_FFI_SIGNATURE) fail("VerQueryValueW for the fixed file information");
-    std::string out = R"({"fileVersion":")" + dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS) +
-                      R"(","productVersion":")" + dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS) +
-                      R"(","fileType":)" + std::to_string(fixed->dwFileType);
+    json_writer out(escape_rule::rfc8259);
+    out.open_object()
+        .member("fileVersion").string(dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS))
+        .member("productVersion").string(dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS))
+        .member("fileType").integer(fixed->dwFileType);
 
     struct translation {
         WORD language;
@@ -75,9 +74,13 @@ int wmain(int argc, wchar_t** argv) {
     for (const wchar_t* name : {L"FileDescription", L"FileVersion", L"InternalName", L"LegalCopyright",
                                 L"OriginalFilename", L"ProductName", L"ProductVersion"}) {
         const auto* value = query<wchar_t>(block, prefix + std::wstring(name), length);
-        out += ',' + quoted(to_utf8(name)) + ':' + (value ? quoted(to_utf8(value)) : "null");
+        // The names are plain ASCII words, as member names must be.
+        const std::wstring_view wide_name(name);
+        out.member(std::string(wide_name.begin(), wide_name.end()));
+        if (value) out.string(std::wstring_view(value));
+        else out.null();
     }
-    out += R"(,"manifest":)" + quoted(manifest_of(argv[1])) + '}';
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    const std::string text = out.member("manifest").string(manifest_of(argv[1])).close_object().take();
+    std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
 }

@@ -132,14 +132,14 @@ TEST(completion_handler, hands_over_the_result_or_the_failure_text_and_wakes_onc
         HRESULT answer;
         bool with_result;
         bool expect_result;
-        std::string_view expect_text;
+        wide_view expect_text;
     };
     const row rows[] = {
-        {"result", S_OK, true, true, ""},
-        {"no result object", S_OK, false, false, ""},
-        {"platform failure without words", static_cast<HRESULT>(0x8004DEAD), false, false, ""},
-        {"out of memory", E_OUTOFMEMORY, false, false, "async failure"},
-        {"failure that also hands out an object", E_FAIL, true, false, "Unspecified error"},
+        {"result", S_OK, true, true, WIDE("")},
+        {"no result object", S_OK, false, false, WIDE("")},
+        {"platform failure without words", static_cast<HRESULT>(0x8004DEAD), false, false, WIDE("")},
+        {"out of memory", E_OUTOFMEMORY, false, false, WIDE("async failure")},
+        {"failure that also hands out an object", E_FAIL, true, false, WIDE("Unspecified error")},
     };
     for (const row& r : rows) {
         const auto outcome = std::make_shared<test_outcome>();
@@ -167,7 +167,7 @@ TEST(completion_handler, without_memory_for_the_words_records_the_fixed_text_and
         EXPECT_EQ(target->Invoke(operation.get(), winabi::AsyncStatus::Error), S_OK);
     }
     EXPECT_EQ(outcome->wakes, 1);
-    EXPECT_EQ(outcome->slots.take().failure_text(), "async failure");
+    EXPECT_EQ(outcome->slots.take().failure_text(), WIDE("async failure"));
 }
 
 TEST(completion_outcome, a_late_handler_finds_the_claim_taken_and_releases_what_it_holds) {
@@ -181,7 +181,7 @@ TEST(completion_outcome, a_late_handler_finds_the_claim_taken_and_releases_what_
         const auto target = make_handler(outcome);
         if (r.flow_fetched) {
             ASSERT_TRUE(outcome->slots.claim());
-            outcome->slots.publish({{}, "the flow's own words", E_ACCESSDENIED, false});
+            outcome->slots.publish({{}, WIDE("the flow's own words"), E_ACCESSDENIED, false});
         } else {
             EXPECT_FALSE(outcome->slots.take().result);
         }
@@ -192,7 +192,7 @@ TEST(completion_outcome, a_late_handler_finds_the_claim_taken_and_releases_what_
         EXPECT_EQ(alive, 0) << r.name;
         EXPECT_EQ(outcome->wakes, 0) << r.name;
         if (r.flow_fetched) {
-            EXPECT_EQ(outcome->slots.take().failure_text(), "the flow's own words");
+            EXPECT_EQ(outcome->slots.take().failure_text(), WIDE("the flow's own words"));
         }
     }
 }
@@ -201,10 +201,10 @@ TEST(completion_outcome, one_claim_decides_who_fetches) {
     completion_outcome<IStorePurchaseResult> slots;
     EXPECT_TRUE(slots.claim());
     EXPECT_FALSE(slots.claim());
-    slots.publish({{}, "words", E_FAIL, false});
+    slots.publish({{}, WIDE("words"), E_FAIL, false});
     EXPECT_FALSE(slots.claim());
     const auto taken = slots.take();
-    EXPECT_EQ(taken.failure_text(), "words");
+    EXPECT_EQ(taken.failure_text(), WIDE("words"));
     EXPECT_EQ(taken.code, E_FAIL);
 }
 
@@ -214,14 +214,14 @@ TEST(completion_outcome, flow_and_handler_racing_never_see_half_an_outcome) {
         completion_outcome<IStorePurchaseResult> slots;
         std::thread handler_thread([&] {
             if (slots.claim()) {
-                slots.publish({com_ptr<IStorePurchaseResult>::attach(new fake_result(alive)), "text of the failure",
-                               S_OK, false});
+                slots.publish({com_ptr<IStorePurchaseResult>::attach(new fake_result(alive)),
+                               WIDE("text of the failure"), S_OK, false});
             }
         });
         auto taken = slots.take();
         handler_thread.join();
         // Either the whole outcome or none of it.
-        EXPECT_EQ(taken.result.get() != nullptr, taken.text == "text of the failure") << round;
+        EXPECT_EQ(taken.result.get() != nullptr, taken.text == WIDE("text of the failure")) << round;
     }
     EXPECT_EQ(alive, 0);
 }

@@ -185,18 +185,18 @@ TEST(failure_text_of, platform_failures_give_their_message_anything_else_the_fix
     try {
         raise_platform_failure(E_FAIL);
     } catch (...) {
-        EXPECT_EQ(failure_text_of(std::current_exception()), "gone \xc3\xa9");
+        EXPECT_EQ(failure_text_of(std::current_exception()), WIDE("gone \u00e9"));
     }
     try {
         raise_platform_failure(E_OUTOFMEMORY);
     } catch (...) {
-        EXPECT_EQ(failure_text_of(std::current_exception()), "async failure");
+        EXPECT_EQ(failure_text_of(std::current_exception()), WIDE("async failure"));
     }
-    EXPECT_EQ(failure_text_of(std::make_exception_ptr(42)), "async failure");
+    EXPECT_EQ(failure_text_of(std::make_exception_ptr(42)), WIDE("async failure"));
     SetErrorInfo(0, nullptr);
     try {
         raise_platform_failure(code_without_system_text);
     } catch (...) {
-        EXPECT_EQ(failure_text_of(std::current_exception()), "");
+        EXPECT_EQ(failure_text_of(std::current_exception()), WIDE(""));
     }
 }

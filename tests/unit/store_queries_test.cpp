@@ -51,7 +51,7 @@ com_ptr<winabi::IStoreConsumableResult> consumable_for(const std::string& scenar
 
 std::string products_line(const std::string& scenario, std::vector<wide_string> kinds, bool collection = false) {
     const auto result = products_for(scenario, std::move(kinds), collection);
-    return result ? product_list_line(read_products(result.get())).text : "no result";
+    return result ? read_products(result.get()).text : "no result";
 }
 
 const std::vector<wide_string> every_kind = {WIDE("Durable"), WIDE("Consumable"), WIDE("UnmanagedConsumable"),
@@ -71,7 +71,7 @@ TEST(store_queries, license_with_every_field_and_add_ons_in_any_number) {
         "add-on=9ZZ/0011,active=false,expires=never,token=z%2C1;add-on=9AA,key=9AA%2F0010;"
         "add-on=9ZZ/0010,expires=1;generate-add-ons=2");
     ASSERT_TRUE(license);
-    EXPECT_EQ(license_line(read_app_license(license.get())).text,
+    EXPECT_EQ(read_app_license(license.get()).text,
               R"({"status":"ok","active":false,"trial":true,"trialOwned":true,"trialSecondsLeft":3600,)"
               R"("expires":"2027-03-01T00:00:00Z","sku":"9NBLGGH4R315/0010","trialId":"T)"
               "\xC3\xA9"
@@ -86,7 +86,7 @@ TEST(store_queries, license_with_every_field_and_add_ons_in_any_number) {
 TEST(store_queries, null_add_on_map_is_no_add_ons) {
     const auto license = license_for("add-on=9AA;add-on-map=null");
     ASSERT_TRUE(license);
-    EXPECT_TRUE(read_app_license(license.get()).add_ons.empty());
+    EXPECT_NE(read_app_license(license.get()).text.find(R"("addOns":[],)"), std::string::npos);
 }
 
 TEST(store_queries, products_of_the_kinds_asked_for_and_the_collection_of_owned_ones) {
@@ -121,9 +121,7 @@ TEST(store_queries, sale_end_is_read_only_for_an_item_on_sale) {
     // Reading it would fail: the product is not on sale, so it is never read.
     const auto result = products_for("fail=Price.SaleEndDate:E_FAIL;product=9A,on-sale=false,sale-ends=5", every_kind);
     ASSERT_TRUE(result);
-    const auto products = read_products(result.get());
-    ASSERT_EQ(products.size(), 1u);
-    EXPECT_EQ(products[0].sale_ends, 0);
+    EXPECT_NE(read_products(result.get()).text.find(R"("onSale":false,"saleEnds":null,)"), std::string::npos);
 }
 
 TEST(store_queries, a_failing_extended_error_is_raised_before_the_products_are_read) {
@@ -142,7 +140,7 @@ TEST(store_queries, a_failing_extended_error_is_raised_before_the_products_are_r
 
     const auto success = products_for("extended-error=S_FALSE;" + catalogue, every_kind);
     ASSERT_TRUE(success);
-    EXPECT_EQ(read_products(success.get()).size(), 1u);
+    EXPECT_NE(read_products(success.get()).text.find(R"("storeId":"9NBLGGH4TNMP")"), std::string::npos);
 }
 
 // Every field the bridge reads fails once, alone: exactly the query that reads

@@ -1,4 +1,5 @@
 // BSTR, Windows Runtime strings, and the UTF-8 code page of the two conversion calls.
+#include "../utf16.h"
 #include "../win.h"
 
 #include <cstddef>
@@ -18,35 +19,6 @@ struct hstring_body {
     UINT32 length;
     WCHAR text[1];
 };
-
-constexpr char32_t replacement = 0xFFFD;
-
-bool is_high(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool is_low(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-int utf8_size(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
-
-char* put_utf8(char32_t c, char* out) {
-    switch (utf8_size(c)) {
-    case 1: *out++ = static_cast<char>(c); break;
-    case 2:
-        *out++ = static_cast<char>(0xC0 | (c >> 6));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        break;
-    case 3:
-        *out++ = static_cast<char>(0xE0 | (c >> 12));
-        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        break;
-    default:
-        *out++ = static_cast<char>(0xF0 | (c >> 18));
-        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        break;
-    }
-    return out;
-}
 
 // Decodes one well-formed UTF-8 sequence at text[0..available); 0 when the
 // bytes there are not one (the caller then replaces a single byte).
@@ -132,40 +104,35 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR text, int length, c
     }
     int needed = 0;
     char* out = output;
-    for (int i = 0; i < length;) {
+    const WCHAR* at = text;
+    const WCHAR* const end = text + length;
+    while (at != end) {
         // Most text is ASCII: four such units are four bytes, tested and
         // copied as one word.
-        if (length - i >= 4) {
+        if (end - at >= 4) {
             std::uint64_t units;
-            std::memcpy(&units, text + i, sizeof units);
+            std::memcpy(&units, at, sizeof units);
             if ((units & 0xFF80FF80FF80FF80) == 0) {
                 if (output_size) {
                     if (output_size - needed < 4) {
                         SetLastError(ERROR_INSUFFICIENT_BUFFER);
                         return 0;
                     }
-                    for (int k = 0; k < 4; ++k) *out++ = static_cast<char>(text[i + k]);
+                    for (int k = 0; k < 4; ++k) *out++ = static_cast<char>(at[k]);
                 }
                 needed += 4;
-                i += 4;
+                at += 4;
                 continue;
             }
         }
-        char32_t c = text[i];
-        if (is_high(text[i]) && i + 1 < length && is_low(text[i + 1])) {
-            c = 0x10000 + ((char32_t(text[i]) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
-            ++i;
-        } else if (is_high(text[i]) || is_low(text[i])) {
-            c = replacement;
-        }
-        ++i;
+        const char32_t c = next_code_point(at, end);
         const int size = utf8_size(c);
         if (output_size) {
             if (needed + size > output_size) {
                 SetLastError(ERROR_INSUFFICIENT_BUFFER);
                 return 0;
             }
-            out = put_utf8(c, out);
+            out = put_utf8(out, c);
         }
         needed += size;
     }
@@ -183,7 +150,7 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, const char* text, int lengt
     for (int i = 0; i < length;) {
         char32_t c;
         int used = decode_utf8(bytes + i, length - i, c);
-        if (used == 0) c = replacement, used = 1;
+        if (used == 0) c = replacement_character, used = 1;
         i += used;
         const int units = c >= 0x10000 ? 2 : 1;
         if (output_size) {

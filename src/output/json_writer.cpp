@@ -1,0 +1,214 @@
+#include "json_writer.h"
+
+#include "date_time_text.h"
+#include "../platform/utf16.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+// One ASCII character inside a string: as it is (size 0), or these bytes.
+struct escape {
+    char text[6];
+    std::uint8_t size;
+};
+using escape_table = std::array<escape, 0x80>;
+
+// The longest escape, \u00xx: a string never needs more than this for each byte or unit.
+constexpr std::size_t longest_escape = sizeof escape::text;
+
+constexpr escape escape_of(std::string_view text) {
+    escape form{};
+    for (std::size_t i = 0; i < text.size(); ++i) form.text[i] = text[i];
+    form.size = static_cast<std::uint8_t>(text.size());
+    return form;
+}
+
+// Both rules escape exactly the bytes below 0x20, quote and backslash, which the
+// word tests below pass over; they differ in how control bytes are written.
+constexpr escape_table make_table(escape_rule rule) {
+    constexpr char hex[] = "0123456789abcdef";
+    escape_table table{};
+    for (std::size_t byte = 0; byte < 0x20; ++byte) {
+        const char unicode[] = {'\\', 'u', '0', '0', hex[byte >> 4], hex[byte & 0xF]};
+        table[byte] = escape_of(std::string_view(unicode, sizeof unicode));
+    }
+    table['"'] = escape_of("\\\"");
+    table['\\'] = escape_of("\\\\");
+    if (rule == escape_rule::line_breaks_as_spaces) {
+        table['\r'] = table['\n'] = escape_of(" ");
+    } else {
+        table['\b'] = escape_of("\\b");
+        table['\t'] = escape_of("\\t");
+        table['\n'] = escape_of("\\n");
+        table['\f'] = escape_of("\\f");
+        table['\r'] = escape_of("\\r");
+    }
+    return table;
+}
+
+constexpr escape_table spaces_table = make_table(escape_rule::line_breaks_as_spaces);
+constexpr escape_table rfc8259_table = make_table(escape_rule::rfc8259);
+
+const escape_table& table_of(escape_rule rule) {
+    return rule == escape_rule::rfc8259 ? rfc8259_table : spaces_table;
+}
+
+// Whether none of eight bytes needs an escape: none below 0x20, no quote, no
+// backslash. Exact, without false alarms, so a clean word is passed over in a
+// few instructions.
+bool plain_bytes(std::uint64_t word) {
+    constexpr std::uint64_t ones = 0x0101010101010101, highs = 0x8080808080808080;
+    const auto has_zero = [](std::uint64_t x) { return (x - ones) & ~x & highs; };
+    const std::uint64_t below_space = (word - 0x20 * ones) & ~word & highs;
+    return (below_space | has_zero(word ^ ('"' * ones)) | has_zero(word ^ ('\\' * ones))) == 0;
+}
+
+// Whether four UTF-16 units are ASCII that needs no escape. Once every unit is
+// below 0x80, each 16-bit lane has room above its value, so these subtractions
+// never borrow from a neighbour: a lane's top bit tells below 0x20, quote, backslash.
+bool plain_units(std::uint64_t word) {
+    constexpr std::uint64_t lanes = 0x0001000100010001, tops = 0x8000 * lanes;
+    const std::uint64_t below_space = 0x801F * lanes - word;
+    const std::uint64_t quote = tops - (word ^ ('"' * lanes));
+    const std::uint64_t backslash = tops - (word ^ ('\\' * lanes));
+    return ((word & 0xFF80 * lanes) | ((below_space | quote | backslash) & tops)) == 0;
+}
+
+char* put_ascii(char* out, unsigned char byte, const escape_table& table) {
+    const escape& form = table[byte];
+    if (form.size == 0) {
+        *out = static_cast<char>(byte);
+        return out + 1;
+    }
+    std::memcpy(out, form.text, sizeof form.text);
+    return out + form.size;
+}
+
+// Plain runs go eight bytes at a time: descriptions are long and mostly plain.
+char* put_bytes(char* out, const char* at, const char* const end, const escape_table& table) {
+    while (at != end) {
+        if (end - at >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, at, sizeof word);
+            if (plain_bytes(word)) {
+                std::memcpy(out, at, sizeof word);
+                out += sizeof word;
+                at += sizeof word;
+                continue;
+            }
+        }
+        const auto byte = static_cast<unsigned char>(*at++);
+        if (byte < 0x80) out = put_ascii(out, byte, table);
+        else *out++ = static_cast<char>(byte);
+    }
+    return out;
+}
+
+// Plain ASCII goes four units at a time, each unit its own byte.
+char* put_units(char* out, const WCHAR* at, const WCHAR* const end, const escape_table& table) {
+    static_assert(sizeof(WCHAR) == 2);
+    while (at != end) {
+        if (end - at >= 4) {
+            std::uint64_t word;
+            std::memcpy(&word, at, sizeof word);
+            if (plain_units(word)) {
+                for (int i = 0; i < 4; ++i) out[i] = static_cast<char>(at[i]);
+                out += 4;
+                at += 4;
+                continue;
+            }
+        }
+        const char32_t c = next_code_point(at, end);
+        out = c < 0x80 ? put_ascii(out, static_cast<unsigned char>(c), table) : put_utf8(out, c);
+    }
+    return out;
+}
+
+char* put_text(char* out, std::string_view utf8, const escape_table& table) {
+    return put_bytes(out, utf8.data(), utf8.data() + utf8.size(), table);
+}
+
+char* put_text(char* out, wide_view utf16, const escape_table& table) {
+    return put_units(out, utf16.data(), utf16.data() + utf16.size(), table);
+}
+
+// The text goes into the line a piece at a time, through room on the stack for
+// a piece's longest form: the line grows only by what is written, and each byte
+// is copied once more, from the stack.
+template <class Char>
+void append_quoted(std::string& line, std::basic_string_view<Char> text, const escape_table& table) {
+    constexpr std::size_t piece_length = 256;
+    char piece[piece_length * longest_escape];
+    line += '"';
+    while (!text.empty()) {
+        std::size_t length = std::min(text.size(), piece_length);
+        // A surrogate pair stays in one piece, to be read as one code point.
+        if constexpr (sizeof(Char) == 2) {
+            if (length < text.size() && is_high_surrogate(static_cast<char16_t>(text[length - 1]))) --length;
+        }
+        const char* const end = put_text(piece, text.substr(0, length), table);
+        line.append(piece, static_cast<std::size_t>(end - piece));
+        text.remove_prefix(length);
+    }
+    line += '"';
+}
+
+} // namespace
+
+void json_writer::separate() {
+    if (text_.empty()) return;
+    const char last = text_.back();
+    if (last != '{' && last != '[' && last != ':') text_ += ',';
+}
+
+json_writer& json_writer::literal(std::string_view json) {
+    separate();
+    text_ += json;
+    return *this;
+}
+
+json_writer& json_writer::open_object() { return literal("{"); }
+
+json_writer& json_writer::close_object() {
+    text_ += '}';
+    return *this;
+}
+
+json_writer& json_writer::open_array() { return literal("["); }
+
+json_writer& json_writer::close_array() {
+    text_ += ']';
+    return *this;
+}
+
+json_writer& json_writer::member(std::string_view name) {
+    separate();
+    text_ += '"';
+    text_ += name;
+    text_ += "\":";
+    return *this;
+}
+
+json_writer& json_writer::boolean(bool value) { return literal(value ? "true" : "false"); }
+
+json_writer& json_writer::null() { return literal("null"); }
+
+json_writer& json_writer::date(std::int64_t ticks) {
+    const auto text = rfc3339_of_ticks(ticks);
+    return text ? string(*text) : null();
+}
+
+json_writer& json_writer::string(std::string_view utf8) {
+    separate();
+    append_quoted(text_, utf8, table_of(rule_));
+    return *this;
+}
+
+json_writer& json_writer::string(wide_view utf16) {
+    separate();
+    append_quoted(text_, utf16, table_of(rule_));
+    return *this;
+}
