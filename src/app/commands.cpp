@@ -1,10 +1,7 @@
 #include "commands.h"
 
-#include "../store/consumable_flows.h"
-#include "../store/purchase_flow.h"
-#include "../store/query_flows.h"
-#include "../store/review_flow.h"
 #include "version_flow.h"
+#include "../flows/flows.h"
 
 namespace {
 

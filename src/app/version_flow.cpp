@@ -1,8 +1,8 @@
 #include "version_flow.h"
 
 #include "store_bridge_version.h"
-#include "../output/error_text.h"
 #include "../output/result_line.h"
+#include "../platform/platform_failure.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 // Two interface IDs that the Windows Runtime headers declare but mingw-w64's
 // import libraries do not define. Selectany, so that an SDK library that does
 // define them never clashes.
-#include "../platform/win.h"
+#include "win.h"
 
 extern "C" __declspec(selectany) const IID IID_IInspectable = {
     0xAF86E2E0, 0xB12D, 0x4C6A, {0x9C, 0x5A, 0xD7, 0xAA, 0x65, 0x10, 0x1E, 0x90}};

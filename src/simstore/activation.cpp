@@ -4,8 +4,8 @@
 #include "faults.h"
 #include "simulation.h"
 #include "text.h"
+#include "../abi/store_abi.h"
 #include "../platform/com_object.h"
-#include "../store/store_abi.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "simulation.h"
-#include "../store/consumable_abi.h"
+#include "../abi/consumable_abi.h"
 
 namespace simstore {
 

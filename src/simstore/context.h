@@ -2,7 +2,7 @@
 #pragma once
 
 #include "simulation.h"
-#include "../store/store_abi.h"
+#include "../abi/store_abi.h"
 
 namespace simstore {
 

@@ -3,7 +3,7 @@
 // platform does, freeing every string it is handed.
 #pragma once
 
-#include "../store/store_query_abi.h"
+#include "../abi/store_query_abi.h"
 
 #include <vector>
 

@@ -6,9 +6,9 @@
 #include "../platform/hstring.h"
 
 #include "field_reads.h"
+#include "../abi/store_query_abi.h"
 #include "../platform/com_object.h"
 #include "../platform/com_ptr.h"
-#include "../store/store_query_abi.h"
 
 #include <memory>
 #include <new>

@@ -1,8 +1,8 @@
-#include "operation.h"
 #include "error_information.h"
 #include "faults.h"
+#include "operation.h"
 #include "worker_thread.h"
-#include "../store/consumable_abi.h"
+#include "../abi/consumable_abi.h"
 #include "../platform/com_object.h"
 #include "../platform/com_ptr.h"
 

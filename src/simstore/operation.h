@@ -3,7 +3,7 @@
 #pragma once
 
 #include "simulation.h"
-#include "../store/store_abi.h"
+#include "../abi/store_abi.h"
 
 #include <functional>
 

@@ -6,8 +6,8 @@
 #include "require.h"
 #include "utf16_units.h"
 
+#include "flows/quantity_argument.h"
 #include "output/guid_text.h"
-#include "store/quantity_argument.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,9 +4,9 @@
 // words in the same order.
 #include "require.h"
 
+#include "calls/string_iterable.h"
+#include "flows/product_kinds.h"
 #include "platform/hstring.h"
-#include "store/product_kinds.h"
-#include "store/string_iterable.h"
 
 #include <cstddef>
 #include <cstdint>

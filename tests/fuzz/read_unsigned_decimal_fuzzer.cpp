@@ -5,8 +5,8 @@
 #include "require.h"
 #include "utf16_units.h"
 
-#include "output/white_space.h"
-#include "store/owner_window.h"
+#include "platform/white_space.h"
+#include "waits/owner_window.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,6 +3,7 @@
 // the system has none. The black-box cases take the expected words from here,
 // since every system words its errors its own way.
 #include "output/error_text.h"
+#include "platform/white_space.h"
 
 #include <cstdio>
 #include <optional>

@@ -1,7 +1,7 @@
 // The completion handler and the hand-over of its outcome to the flow.
-#include "store/completion_handler.h"
-#include "store/completion_outcome.h"
 #include "platform/com_object.h"
+#include "waits/completion_handler.h"
+#include "waits/completion_outcome.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "output/error_text.h"
 #include "platform/error_info_object.h"
 #include "platform/hstring.h"
+#include "platform/white_space.h"
 
 #include <gtest/gtest.h>
 

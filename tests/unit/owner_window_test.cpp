@@ -1,5 +1,5 @@
-#include "store/owner_window.h"
-#include "output/white_space.h"
+#include "platform/white_space.h"
+#include "waits/owner_window.h"
 
 #include <gtest/gtest.h>
 

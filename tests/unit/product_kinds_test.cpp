@@ -1,5 +1,5 @@
 // The KINDS argument: words go to the Store unchanged and in order; an empty word is refused.
-#include "store/product_kinds.h"
+#include "flows/product_kinds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The quantity of "consume": ASCII digits with a value from 1 to 4294967295.
-#include "store/quantity_argument.h"
+#include "flows/quantity_argument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The lines of the query commands: RFC 8259 escaping of every text, the order
 // of members and entries, the date and duration rules, and the failure line.
+#include "calls/store_calls.h"
 #include "output/query_lines.h"
-#include "store/store_calls.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // environment, and a trace file that the tests read back.
 #pragma once
 
+#include "abi/store_abi.h"
+#include "calls/store_calls.h"
 #include "platform/com_ptr.h"
 #include "platform/hstring.h"
 #include "simstore/activation.h"
-#include "store/store_calls.h"
-#include "store/store_abi.h"
 
 #include <gtest/gtest.h>
 

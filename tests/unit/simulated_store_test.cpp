@@ -1,13 +1,13 @@
 // The simulated Store's objects driven directly, without the environment: how
 // an operation completes and calls its handler, the error information of the
 // injected failures, and the trace.
-#include "simulated_context.h"
-#include "simstore/activation.h"
+#include "abi/store_abi.h"
 #include "platform/com_object.h"
 #include "platform/com_ptr.h"
 #include "platform/hstring.h"
 #include "platform/restricted_error_info.h"
-#include "store/store_abi.h"
+#include "simstore/activation.h"
+#include "simulated_context.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The Store's platform operations against the simulated Store, reached the way
 // the bridge reaches the real one: through Windows Runtime activation (under
 // Wine, the registered simulated-store.dll). Runs with the default scenario.
-#include "store/anchor_window.h"
-#include "store/completion_handler.h"
-#include "store/completion_outcome.h"
-#include "store/store_calls.h"
+#include "calls/store_calls.h"
+#include "waits/anchor_window.h"
+#include "waits/completion_handler.h"
+#include "waits/completion_outcome.h"
 
 #include <gtest/gtest.h>
 

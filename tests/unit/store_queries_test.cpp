@@ -1,13 +1,13 @@
 // The query calls and the readers of every field, against the simulated Store
 // as scenarios set it up: what reaches the lines, what a null object gives, and
 // that every failing read raises its own platform failure.
-#include "simulated_context.h"
+#include "calls/consumable_calls.h"
+#include "calls/store_queries.h"
+#include "calls/string_iterable.h"
 #include "output/error_text.h"
 #include "output/query_lines.h"
 #include "simstore/store_fields.h"
-#include "store/consumable_calls.h"
-#include "store/store_queries.h"
-#include "store/string_iterable.h"
+#include "simulated_context.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The bridge's IIterable<HSTRING>, read the way the Store reads it: each string
 // handed out is the receiver's, iterators are independent, and the object is agile.
+#include "calls/string_iterable.h"
 #include "platform/hstring.h"
-#include "store/string_iterable.h"
 
 #include <gtest/gtest.h>
 

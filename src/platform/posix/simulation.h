@@ -4,7 +4,7 @@
 // provides it; the platform only reads it.
 #pragma once
 
-#include "types.h"
+#include "../win.h"
 
 #include <chrono>
 #include <optional>

@@ -1,9 +1,9 @@
 // What a scenario asks of the portable platform: windows of other processes,
 // and windows or events that cannot be made. The scenario is read once per
 // process, so every case runs in a child process with its own scenario.
-#include "platform/win.h"
 #include "platform/posix/simulation.h"
-#include "store/operation_wait.h"
+#include "platform/win.h"
+#include "waits/operation_wait.h"
 
 #include <gtest/gtest.h>
 #include <gtest/gtest-spi.h>

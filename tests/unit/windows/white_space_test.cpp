@@ -1,5 +1,5 @@
 // The program's own white-space table must be the Windows runtime's.
-#include "output/white_space.h"
+#include "platform/white_space.h"
 
 #include <gtest/gtest.h>
 

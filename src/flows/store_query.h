@@ -5,9 +5,10 @@
 // general failure, for the caller.
 #pragma once
 
-#include "operation_wait.h"
-#include "store_calls.h"
+#include "../calls/store_calls.h"
+#include "../output/error_text.h"
 #include "../output/query_lines.h"
+#include "../waits/operation_wait.h"
 
 #include <new>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "store_calls.h"
 
-#include "../output/error_text.h"
+#include "../platform/platform_failure.h"
 
 unique_hstring make_hstring(wide_view text) {
     unique_hstring string;

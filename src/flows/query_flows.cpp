@@ -1,9 +1,9 @@
-#include "query_flows.h"
+#include "flows.h"
 
 #include "product_kinds.h"
-#include "query_flow.h"
-#include "store_queries.h"
-#include "string_iterable.h"
+#include "store_query.h"
+#include "../calls/store_queries.h"
+#include "../calls/string_iterable.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #include "consumable_calls.h"
 
 #include "store_calls.h"
-#include "../output/error_text.h"
+#include "../platform/platform_failure.h"
 
 GUID new_tracking_id() {
     GUID tracking_id{};

@@ -3,8 +3,8 @@
 // platform's own objects do.
 #pragma once
 
-#include "../output/error_text.h"
 #include "../platform/com_object.h"
+#include "../platform/platform_failure.h"
 
 template <class Derived, class... Interfaces>
 class agile_object : public com_object<Derived, Interfaces..., IAgileObject> {

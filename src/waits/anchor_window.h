@@ -1,7 +1,7 @@
 // The tiny window of the bridge's own that the Store's dialogs take as owner.
 #pragma once
 
-#include "store_abi.h"
+#include "../abi/store_abi.h"
 #include "../platform/unique_any.h"
 
 // No owner, at the screen origin, created hidden, then shown and brought to the foreground.

@@ -6,7 +6,7 @@
 // finds the claim taken and only lets go of what it holds.
 #pragma once
 
-#include "store_calls.h"
+#include "../calls/store_calls.h"
 #include "../output/error_text.h"
 
 #include <atomic>

@@ -2,7 +2,7 @@
 // result. Every failing call raises its platform failure at once.
 #pragma once
 
-#include "store_query_abi.h"
+#include "../abi/store_query_abi.h"
 #include "../output/query_lines.h"
 #include "../platform/com_ptr.h"
 

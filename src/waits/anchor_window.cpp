@@ -1,7 +1,7 @@
 #include "anchor_window.h"
 
 #include "owner_window.h"
-#include "../output/error_text.h"
+#include "../platform/platform_failure.h"
 
 namespace {
 

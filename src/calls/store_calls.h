@@ -2,10 +2,10 @@
 // after a failing call.
 #pragma once
 
-#include "store_abi.h"
-#include "../output/error_text.h"
+#include "../abi/store_abi.h"
 #include "../platform/com_ptr.h"
 #include "../platform/hstring.h"
+#include "../platform/platform_failure.h"
 
 // A Windows Runtime string of exactly these characters, for the length of a call.
 unique_hstring make_hstring(wide_view text);

@@ -3,7 +3,7 @@
 // its platform failure at once.
 #pragma once
 
-#include "consumable_abi.h"
+#include "../abi/consumable_abi.h"
 #include "../platform/com_ptr.h"
 
 // A new random tracking ID: CoCreateGuid makes version-4 GUIDs.

@@ -2,8 +2,8 @@
 // map's IIterable of key-value pairs. The keys are not used.
 #pragma once
 
-#include "store_query_abi.h"
-#include "../output/error_text.h"
+#include "../abi/store_query_abi.h"
+#include "../platform/platform_failure.h"
 
 #include <vector>
 

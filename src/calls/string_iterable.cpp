@@ -1,6 +1,6 @@
 #include "string_iterable.h"
 
-#include "agile_object.h"
+#include "../waits/agile_object.h"
 
 #include <algorithm>
 #include <memory>

@@ -2,7 +2,7 @@
 // goes to the Store. Agile, so the Store may read it on any thread.
 #pragma once
 
-#include "store_query_abi.h"
+#include "../abi/store_query_abi.h"
 #include "../platform/com_ptr.h"
 
 #include <vector>

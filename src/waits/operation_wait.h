@@ -7,7 +7,7 @@
 #include "completion_handler.h"
 #include "completion_outcome.h"
 #include "owner_watch.h"
-#include "store_calls.h"
+#include "../calls/store_calls.h"
 
 #include <atomic>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "consumable_flows.h"
+#include "flows.h"
 
-#include "consumable_calls.h"
 #include "quantity_argument.h"
-#include "query_flow.h"
+#include "store_query.h"
+#include "../calls/consumable_calls.h"
 #include "../output/consumable_lines.h"
 #include "../output/guid_text.h"
 

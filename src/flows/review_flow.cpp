@@ -1,9 +1,9 @@
-#include "review_flow.h"
+#include "flows.h"
 
-#include "anchor_window.h"
-#include "operation_wait.h"
-#include "owner_window.h"
-#include "store_calls.h"
+#include "../calls/store_calls.h"
+#include "../waits/anchor_window.h"
+#include "../waits/operation_wait.h"
+#include "../waits/owner_window.h"
 
 namespace {
 

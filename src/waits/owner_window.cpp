@@ -1,6 +1,6 @@
 #include "owner_window.h"
 
-#include "../output/white_space.h"
+#include "../platform/white_space.h"
 
 #include <cstdint>
 #include <limits>

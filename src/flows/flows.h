@@ -1,0 +1,31 @@
+// The Store commands, one flow each: its arguments, its calls and its line.
+// Each returns its line; only standard failures are raised.
+#pragma once
+
+#include "../output/result_line.h"
+#include "../platform/win.h"
+
+#include <span>
+
+// "buy <StoreID> [<window handle>]": shows the Store's purchase dialog for one
+// product, over the host's window when the handle names a live one, and
+// returns the line of its outcome, "owner closed" when that window goes away
+// first.
+result_line run_purchase_flow(std::span<const wide_string> arguments);
+
+// "review [<window handle>]": shows the Store's rate-and-review dialog over the
+// host's window and returns the line of its outcome, "owner closed" when the
+// host's window goes away first.
+result_line run_review_flow(std::span<const wide_string> arguments);
+
+// "license": the app's licence and its add-on licences; arguments are ignored.
+result_line run_license_flow(std::span<const wide_string> arguments);
+// "products [KINDS]": the add-ons the Store offers this app, with the user's prices.
+result_line run_products_flow(std::span<const wide_string> arguments);
+// "collection [KINDS]": the products this user owns.
+result_line run_collection_flow(std::span<const wide_string> arguments);
+
+// "consume <StoreID> <quantity> [<trackingId>]": without a tracking ID, a new random one.
+result_line run_consume_flow(std::span<const wide_string> arguments);
+// "balance <StoreID>": what is left of a Store-managed consumable.
+result_line run_balance_flow(std::span<const wide_string> arguments);
