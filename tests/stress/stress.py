@@ -72,7 +72,8 @@ SIGABRT_EXIT = -6  # the portable target's abort, as Python reports it
 WINE_ABORT_EXIT = 3
 TRACE_SHARE = 10   # one race run in this many runs with the trace on
 CHUNK = 2000       # runs made and checked at a time, so that a long run holds only its failures
-SOAK_WINE_SHARE = 30  # a soak makes one Wine run for this many portable ones
+SOAK_WINE_SHARE = 30
+DEFAULT_SIZES = {"sequential": 1000, "concurrent": 200, "wine": 200, "race": 3000, "wine_race": 300}  # a soak makes one Wine run for this many portable ones
 
 # Wine's errors, and one line per module its loader maps: whether it mapped the
 # program, and whether the program went on to load the Store's DLL.
@@ -559,11 +560,11 @@ def describe(run: Run) -> str:
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--sequential", type=int, default=1000, help="portable runs one after another")
-    parser.add_argument("--concurrent", type=int, default=200, help="portable runs, %d at a time" % BATCH)
-    parser.add_argument("--wine", type=int, default=200, help="Windows runs under Wine")
-    parser.add_argument("--race", type=int, default=3000, help="portable runs of each race, %d at a time" % BATCH)
-    parser.add_argument("--wine-race", type=int, default=300, help="Windows runs of each race under Wine")
+    parser.add_argument("--sequential", type=int, help="portable runs one after another (default 1000)")
+    parser.add_argument("--concurrent", type=int, help="portable runs, %d at a time (default 200)" % BATCH)
+    parser.add_argument("--wine", type=int, help="Windows runs under Wine (default 200)")
+    parser.add_argument("--race", type=int, help="portable runs of each race, %d at a time (default 3000)" % BATCH)
+    parser.add_argument("--wine-race", type=int, help="Windows runs of each race under Wine (default 300)")
     parser.add_argument("--crash-race", type=int, default=0,
                         help="portable runs of the widened crash race alone, %d at a time, with their tally" % BATCH)
     parser.add_argument("--wine-crash-race", type=int, default=0,
@@ -580,6 +581,11 @@ def main():
     if options.seed is None:
         options.seed = random.randrange(1 << 32)
         sys.argv += ["--seed", str(options.seed)]
+    # The crash races and the soak replace the default sizes; a size given beside them still runs.
+    alone = options.soak or options.crash_race or options.wine_crash_race
+    for name, size in DEFAULT_SIZES.items():
+        if getattr(options, name) is None:
+            setattr(options, name, 0 if alone else size)
     if options.soak:
         wine = options.soak // SOAK_WINE_SHARE
         options.sequential, options.concurrent, options.race = 0, options.soak // 2, options.soak // 4
