@@ -1,8 +1,8 @@
-// How the portable build reaches the simulated Store: the platform's
-// Windows Runtime activation calls DllGetActivationFactory as Windows would
-// call the DLL's export, and the platform reads the scenario's own keys
-// through platform_scenario. One scenario serves both, from the environment
-// (and the scenario file it names).
+// How the simulated Store serves the portable platform: as the program starts
+// it fills in the platform's provider with the scenario's own keys and the
+// Store class's activation entry, which the platform calls as Windows would
+// call the DLL's export. One scenario serves both, from the environment (and
+// the scenario file it names).
 #include "activation.h"
 #include "scenario_file.h"
 #include "../platform/posix/simulation.h"
@@ -10,8 +10,6 @@
 #include <cstdlib>
 
 namespace {
-
-const auto process_started = std::chrono::steady_clock::now();
 
 std::string environment_text(const char* name) {
     const char* value = std::getenv(name);
@@ -41,16 +39,14 @@ simulated_platform platform_of(const simstore::parsed_scenario& parsed) {
     return platform;
 }
 
-} // namespace
+simulated_platform platform_settings() { return platform_of(configured_scenario()); }
 
-const simulated_platform& platform_scenario() {
-    static const auto& platform = *new simulated_platform(platform_of(configured_scenario()));
-    return platform;
-}
-
-std::chrono::steady_clock::time_point process_start() { return process_started; }
-
-extern "C" HRESULT DllGetActivationFactory(HSTRING class_id, IActivationFactory** factory) {
+HRESULT activation_factory(HSTRING class_id, IActivationFactory** factory) {
     return simstore::activate_store_context(class_id, configured_scenario(),
                                             environment_text("STORE_BRIDGE_SIM_TRACE"), factory);
 }
+
+// Served from the program's start: nothing asks the platform before main.
+[[maybe_unused]] const bool served = (provide_platform({platform_settings, activation_factory}), true);
+
+} // namespace

@@ -1,5 +1,5 @@
 // Windows Runtime activation: the one class this program activates is served by
-// the simulated Store linked into the portable build.
+// the platform's provider, the simulated Store linked into the portable build.
 #include "../win.h"
 #include "../com_ptr.h"
 #include "simulation.h"
@@ -20,6 +20,6 @@ HRESULT RoGetActivationFactory(HSTRING class_id, REFIID iid, void** factory) {
     *factory = nullptr;
     if (!names_store_context(class_id)) return REGDB_E_CLASSNOTREG;
     com_ptr<IActivationFactory> activation;
-    if (const HRESULT hr = DllGetActivationFactory(class_id, activation.put()); hr < 0) return hr;
+    if (const HRESULT hr = provided_activation_factory(class_id, activation.put()); hr < 0) return hr;
     return activation->QueryInterface(iid, factory);
 }

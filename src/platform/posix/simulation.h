@@ -1,7 +1,7 @@
 // What the simulated Store's scenario asks of the portable platform: faults in
 // the platform's own calls, and the windows of other processes that exist on
-// this target only because a scenario declares them. The simulated Store
-// provides it; the platform only reads it.
+// this target only because a scenario declares them. The platform owns this
+// interface; the simulated Store fills it in at start.
 #pragma once
 
 #include "../win.h"
@@ -28,11 +28,21 @@ struct simulated_platform {
     std::optional<std::basic_string<WCHAR>> package; // the package full name; none: no package identity
 };
 
-// Read once from the scenario; a scenario that does not parse asks for nothing here.
+// Whoever serves the portable platform in place of Windows (the simulated Store)
+// fills this in once, as the program starts, before the platform's first call.
+// Unserved, the platform simulates no window or fault and activates no class.
+struct platform_provider {
+    // What the scenario asks of the platform; asked once, at the first call that needs it.
+    simulated_platform (*settings)();
+    // The Store class's activation entry, which Windows would find in the class's DLL.
+    HRESULT (*activation_factory)(HSTRING class_id, IActivationFactory** factory);
+};
+void provide_platform(const platform_provider& provider);
+
 const simulated_platform& platform_scenario();
 
 // When the process started, the zero of every "after so many milliseconds".
 std::chrono::steady_clock::time_point process_start();
 
-// The simulated Store's activation entry, as the Windows build exports it from its DLL.
-extern "C" HRESULT DllGetActivationFactory(HSTRING class_id, IActivationFactory** factory);
+// The provider's activation entry; REGDB_E_CLASSNOTREG when none is served.
+HRESULT provided_activation_factory(HSTRING class_id, IActivationFactory** factory);
