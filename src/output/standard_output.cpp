@@ -11,17 +11,6 @@ namespace {
 // Constant-initialised, so that even a crash before main finds it ready.
 constinit output_claim claim_of_standard_output;
 
-// A non-blocking standard output (a full PIPE_NOWAIT pipe on Windows, an
-// O_NONBLOCK pipe or socket elsewhere) took nothing: wait until its reader has
-// made room. Windows has nothing to wait on for such a pipe, hence the sleep.
-void wait_for_room() noexcept {
-#ifdef _WIN32
-    Sleep(1);
-#else
-    wait_for_standard_output_room();
-#endif
-}
-
 } // namespace
 
 output_claim& standard_output_claim() noexcept { return claim_of_standard_output; }
@@ -34,7 +23,10 @@ void write_to_standard_output(std::string_view bytes) noexcept {
         // A closed or broken standard output takes nothing more; the exit code never depends on it.
         if (!WriteFile(output, bytes.data(), chunk, &written, nullptr)) return;
         // However slow the reader, it gets the whole line; one that never reads holds the run, as a blocking pipe would.
-        if (written == 0) wait_for_room();
+        // A non-blocking standard output (a full PIPE_NOWAIT pipe on Windows, an
+        // O_NONBLOCK pipe or socket elsewhere) took nothing: nothing can be waited
+        // on for such a pipe, so the writer sleeps while its reader makes room.
+        if (written == 0) Sleep(1);
         bytes.remove_prefix(written);
     }
 }

@@ -42,9 +42,6 @@ ULONGLONG GetTickCount64();
 // Standard output, the one file the program writes
 HANDLE GetStdHandle(DWORD which);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
-// Not a Windows function (Windows has nothing to wait on for a PIPE_NOWAIT pipe): waits
-// until standard output takes more after WriteFile took nothing. Safe in a signal handler.
-void wait_for_standard_output_room();
 
 // Windows: this process's "STATIC" windows, and other processes' windows as the scenario declares them
 HMODULE GetModuleHandleW(LPCWSTR module_name);

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cerrno>
 #include <cstdint>
-#include <poll.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -102,10 +101,4 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERL
     }
     if (written) *written = static_cast<DWORD>(result);
     return TRUE;
-}
-
-void wait_for_standard_output_room() {
-    pollfd output{STDOUT_FILENO, POLLOUT, 0};
-    // Any end of the wait (room, a closed reader, a signal) is followed by another write, which tells.
-    poll(&output, 1, -1);
 }
