@@ -57,33 +57,21 @@ struct shared_outcome {
 
 // Services the queue until the handler has woken the flow, a quit message ends
 // the wait (when the rules say so), or the owner closes. MWMO_INPUTAVAILABLE:
-// input that an earlier look at the queue left there still wakes the wait. The
-// window is looked at by the clock, not per wake-up, so that a busy queue can
-// neither hide its close nor make each message cost a look.
+// input that an earlier look at the queue left there still wakes the wait.
 template <class Outcome>
 wait_end service_queue(const Outcome& outcome, const owner_watch& owner, wait_rules rules) {
-    ULONGLONG next_look = 0; // the first look comes at once
+    HANDLE handles[3];
+    DWORD count = 0;
+    if (outcome.event) handles[count++] = outcome.event.get();
+    const DWORD owner_signals_from = WAIT_OBJECT_0 + count;
+    if (owner.process()) handles[count++] = owner.process();
+    if (owner.window_gone()) handles[count++] = owner.window_gone();
     for (;;) {
         if (outcome.is_done()) return wait_end::completed;
-        DWORD timeout_ms = INFINITE;
-        if (owner.watching()) {
-            const ULONGLONG now = GetTickCount64();
-            if (now >= next_look) {
-                if (owner.window_gone()) return wait_end::owner_closed;
-                next_look = now + owner_watch::look_interval_ms;
-            }
-            timeout_ms = static_cast<DWORD>(next_look - now);
-        }
-        HANDLE handles[2];
-        DWORD count = 0;
-        if (outcome.event) handles[count++] = outcome.event.get();
-        const DWORD process_signalled = WAIT_OBJECT_0 + count;
-        if (owner.process()) handles[count++] = owner.process();
-        const DWORD waited = MsgWaitForMultipleObjectsEx(count, handles, timeout_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD waited = MsgWaitForMultipleObjectsEx(count, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         // A wait that fails would fail again at once: the run ends instead of spinning.
         if (waited == WAIT_FAILED) raise_last_error();
-        if (owner.process() && waited == process_signalled) return wait_end::owner_closed;
-        if (waited == WAIT_TIMEOUT) continue;
+        if (waited >= owner_signals_from && waited < WAIT_OBJECT_0 + count) return wait_end::owner_closed;
         MSG message;
         while (!outcome.is_done() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT && rules.quit_ends_wait) return wait_end::quit;

@@ -5,22 +5,30 @@
 #include "../platform/unique_any.h"
 #include "../platform/win.h"
 
+#include <memory>
+
 class owner_watch {
 public:
     owner_watch() = default; // no owner: nothing to watch
     explicit owner_watch(HWND owner);
+    owner_watch(const owner_watch&) = delete;
+    owner_watch& operator=(const owner_watch&) = delete;
+    ~owner_watch();
 
-    bool watching() const noexcept { return owner_ != nullptr; }
     // The owner's process, to wait on beside the message queue: its end wakes
     // the wait at once. Null when it could not be opened (another user's, or a
     // protected one); the window check alone watches then.
     HANDLE process() const noexcept { return process_.get(); }
-    // A window's destruction wakes nothing in another process, so the window is
-    // looked at on a timer: this often, which bounds how late its close is seen.
-    static constexpr DWORD look_interval_ms = 75;
-    bool window_gone() const noexcept { return !IsWindow(owner_); }
+    // Signalled once the window is seen destroyed; null without an owner.
+    HANDLE window_gone() const noexcept;
+
+    // A window's destruction wakes nothing in another process, so a thread of
+    // the watch's own looks at it this often, sleeping in between: the wait
+    // itself then sleeps until something happens.
+    static constexpr DWORD look_interval_ms = 50;
 
 private:
-    HWND owner_ = nullptr;
+    struct looker; // shared with the looking thread, which may outlive the watch
     unique_handle process_;
+    std::shared_ptr<looker> looker_;
 };

@@ -2,7 +2,8 @@
 // owner window cases under Wine. Prints the window's handle in decimal and a
 // line break, and keeps the window serviced. The line "exit" on standard input
 // ends the process at once, the window still up (the system takes it with the
-// process); any other line, or the end of standard input, destroys the window
+// process); "destroy" destroys the window and keeps the process until standard
+// input ends; any other line, or the end of standard input, destroys the window
 // first and then exits.
 #include <windows.h>
 
@@ -39,6 +40,9 @@ int wmain(int argc, wchar_t** argv) {
         std::getline(std::cin, line);
         if (line == "exit") TerminateProcess(GetCurrentProcess(), 0);
         PostThreadMessageW(window_thread, WM_QUIT, 0, 0);
+        // "destroy": the window goes, the process stays until standard input ends.
+        if (line == "destroy")
+            while (std::getline(std::cin, line)) {}
     });
 
     MSG message;

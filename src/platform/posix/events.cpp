@@ -120,10 +120,10 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms) {
     return item->event ? satisfied(*item->event) : WAIT_OBJECT_0;
 }
 
-// Any of up to two handles, or input: with MWMO_INPUTAVAILABLE any message in
+// Any of up to three handles, or input: with MWMO_INPUTAVAILABLE any message in
 // the queue, otherwise only one that is new since the thread last looked.
 DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD timeout_ms, DWORD wake_mask, DWORD flags) {
-    if (count > 2 || wake_mask != QS_ALLINPUT || (flags & ~MWMO_INPUTAVAILABLE)) {
+    if (count > 3 || wake_mask != QS_ALLINPUT || (flags & ~MWMO_INPUTAVAILABLE)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }

@@ -37,7 +37,6 @@ HANDLE GetCurrentProcess();
 // For the current process only: ends every thread at once, without exit processing.
 BOOL TerminateProcess(HANDLE process, UINT exit_code);
 void Sleep(DWORD milliseconds);
-ULONGLONG GetTickCount64();
 
 // Standard output, the one file the program writes
 HANDLE GetStdHandle(DWORD which);

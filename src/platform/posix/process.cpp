@@ -1,9 +1,8 @@
-// Thread identity, the thread's last error, package identity, standard output, the clock, and ending the process.
+// Thread identity, the thread's last error, package identity, standard output, and ending the process.
 #include "../win.h"
 #include "simulation.h"
 
 #include <atomic>
-#include <chrono>
 #include <cerrno>
 #include <cstdint>
 #include <sys/syscall.h>
@@ -69,12 +68,6 @@ void Sleep(DWORD milliseconds) {
     timespec left{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
-}
-
-ULONGLONG GetTickCount64() {
-    // Milliseconds since some fixed moment, on the clock the waits use.
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<ULONGLONG>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 HANDLE GetStdHandle(DWORD which) {

@@ -16,7 +16,6 @@ using INT = std::int32_t;
 using INT32 = std::int32_t;
 using UINT32 = std::uint32_t;
 using UINT64 = std::uint64_t;
-using ULONGLONG = std::uint64_t;
 using INT64 = std::int64_t;
 using BOOL = int;
 using BYTE = std::uint8_t;

@@ -190,9 +190,9 @@ TEST(platform_scenario, anchor_and_event_failures) {
     }
 }
 
-// The wait's owner watch: a host's window that closes, or whose process ends,
-// ends the wait even while the queue is kept busy with messages; a handler's
-// wake-up ends it while the window stays.
+// The wait's owner watch: a host's window that closes (before the wait or
+// during it), or whose process ends, ends the wait even while the queue is kept
+// busy with messages; a handler's wake-up ends it while the window stays.
 TEST(platform_scenario, owner_watch_ends_the_wait) {
     struct watch_case {
         const char* name;
@@ -204,6 +204,7 @@ TEST(platform_scenario, owner_watch_ends_the_wait) {
         {"window closes", "window=5006:0,0,10,10:close=400", false, wait_end::owner_closed},
         {"process ends", "window=5006:0,0,10,10:exit=400", false, wait_end::owner_closed},
         {"window stays", "window=5006:0,0,10,10", true, wait_end::completed},
+        {"window gone before the wait", "window=5006:0,0,10,10:close=1", false, wait_end::owner_closed},
     };
     for (const watch_case& c : cases) {
         SCOPED_TRACE(c.name);

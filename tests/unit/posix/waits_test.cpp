@@ -1,5 +1,5 @@
 // Events and the two waits: WaitForSingleObject, and MsgWaitForMultipleObjectsEx
-// in the form the flows use (up to two handles, any input, new or not). Each
+// in the form the flows use (up to three handles, any input, new or not). Each
 // case runs on a thread of its own, so it starts with an empty queue.
 #include "platform/win.h"
 
