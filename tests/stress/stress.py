@@ -19,7 +19,7 @@ plain status), the line must be that outcome. Prints the counts and closes with
 "N passed, M failed"; exits 1 on any violation.
 
 Every failure is reported with its pass, its target and a bash command line
-that reruns that one case. One portable race run in ten runs with the simulated Store's
+that reruns that one case. One race run in ten runs with the simulated Store's
 trace on; the trace of a failing run is kept (in a new folder in --keep DIR, or
 in the system's temporary folder) and its path printed.
 
@@ -289,21 +289,17 @@ def race_runs(count, portable):
         owner_gone = Run(["review", "5"], "review", ["window=5:0,0,10,10:close=1", "after=500", "crash=worker"],
                          shapes={REVIEW_FAILURE, CRASH})
         kinds.append((owner_gone, count // 10))
-    return traced_share((run.fresh() for run, times in kinds for _ in range(times)), portable)
+    return traced_share(run.fresh() for run, times in kinds for _ in range(times))
 
 
-def crash_race_runs(count, portable):
-    return traced_share((CRASH_RACE.fresh() for _ in range(count)), portable)
+def crash_race_runs(count):
+    return traced_share(CRASH_RACE.fresh() for _ in range(count))
 
 
-def traced_share(runs, portable):
-    """One portable race run in TRACE_SHARE with the trace on. Not under Wine: there
-    a crash that kills the main thread while it writes the trace can leave Wine's
-    own TerminateProcess blocked on a lock inside ntdll (seen in 5 of about 360
-    traced Wine crash races, never untraced), a fault of Wine's still to be
-    pinned down; Wine's module lines already tell whether a run reached the Store."""
+def traced_share(runs):
+    """One race run in TRACE_SHARE with the trace on, on both targets."""
     for number, run in enumerate(runs):
-        run.traced = portable and number % TRACE_SHARE == 0
+        run.traced = number % TRACE_SHARE == 0
         yield run
 
 
@@ -624,8 +620,8 @@ def main():
              report)
     run_pass("portable, races", native, race_runs(options.race, portable=True), BATCH, report)
     run_pass("windows under wine, races", wine, race_runs(options.wine_race, portable=False), 4, report)
-    run_pass("portable, crash race", native, crash_race_runs(options.crash_race, True), BATCH, report, tally=True)
-    run_pass("windows under wine, crash race", wine, crash_race_runs(options.wine_crash_race, False), 4, report,
+    run_pass("portable, crash race", native, crash_race_runs(options.crash_race), BATCH, report, tally=True)
+    run_pass("windows under wine, crash race", wine, crash_race_runs(options.wine_crash_race), 4, report,
              tally=True)
 
     print("shapes: " + ", ".join("%s %d" % item for item in sorted(report.shapes.items(), key=str)))
