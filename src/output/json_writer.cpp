@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -66,15 +67,27 @@ bool plain_bytes(std::uint64_t word) {
     return (below_space | has_zero(word ^ ('"' * ones)) | has_zero(word ^ ('\\' * ones))) == 0;
 }
 
-// Whether four UTF-16 units are ASCII that needs no escape. Once every unit is
-// below 0x80, each 16-bit lane has room above its value, so these subtractions
-// never borrow from a neighbour: a lane's top bit tells below 0x20, quote, backslash.
-bool plain_units(std::uint64_t word) {
+// The lanes of four UTF-16 units that are not ASCII needing no escape, each
+// marked by its top bit. Once a unit is below 0x80, its 16-bit lane has room
+// above its value, so these subtractions never borrow from that lane: a borrow
+// comes only from a lane already marked, into the lanes after it, so the first
+// marked lane is always exact.
+std::uint64_t marked_units(std::uint64_t word) {
     constexpr std::uint64_t lanes = 0x0001000100010001, tops = 0x8000 * lanes;
     const std::uint64_t below_space = 0x801F * lanes - word;
     const std::uint64_t quote = tops - (word ^ ('"' * lanes));
     const std::uint64_t backslash = tops - (word ^ ('\\' * lanes));
-    return ((word & 0xFF80 * lanes) | ((below_space | quote | backslash) & tops)) == 0;
+    const std::uint64_t wide = ((word & 0x7F80 * lanes) + 0x7F80 * lanes) | word;
+    return (wide | below_space | quote | backslash) & tops;
+}
+
+// The low bytes of four units below 0x100, in order, as four bytes at `out`.
+char* narrow_units(char* out, std::uint64_t word) {
+    word = (word | word >> 8) & 0x0000FFFF0000FFFF;
+    word = (word | word >> 16) & 0xFFFFFFFF;
+    const auto bytes = static_cast<std::uint32_t>(word);
+    std::memcpy(out, &bytes, sizeof bytes);
+    return out + sizeof bytes;
 }
 
 char* put_ascii(char* out, unsigned char byte, const escape_table& table) {
@@ -107,19 +120,22 @@ char* put_bytes(char* out, const char* at, const char* const end, const escape_t
     return out;
 }
 
-// Plain ASCII goes four units at a time, each unit its own byte.
+// Plain ASCII goes four units at a time; where a word holds a unit that needs
+// care, the plain units before it go as they are, the unit its own way.
 char* put_units(char* out, const WCHAR* at, const WCHAR* const end, const escape_table& table) {
-    static_assert(sizeof(WCHAR) == 2);
+    static_assert(sizeof(WCHAR) == 2 && std::endian::native == std::endian::little);
     while (at != end) {
         if (end - at >= 4) {
             std::uint64_t word;
             std::memcpy(&word, at, sizeof word);
-            if (plain_units(word)) {
-                for (int i = 0; i < 4; ++i) out[i] = static_cast<char>(at[i]);
-                out += 4;
+            const std::uint64_t marked = marked_units(word);
+            if (marked == 0) {
+                out = narrow_units(out, word);
                 at += 4;
                 continue;
             }
+            const int plain = std::countr_zero(marked) / 16;
+            for (int i = 0; i < plain; ++i) *out++ = static_cast<char>(*at++);
         }
         const char32_t c = next_code_point(at, end);
         out = c < 0x80 ? put_ascii(out, static_cast<unsigned char>(c), table) : put_utf8(out, c);

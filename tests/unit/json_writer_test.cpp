@@ -141,3 +141,22 @@ TEST(json_writer, utf16_as_the_platform_converts_it_at_every_place) {
         }
     }
 }
+
+// Units that need care side by side in one word of four: what the first one
+// does to the word's arithmetic must not change how the next is written.
+TEST(json_writer, units_that_need_care_side_by_side) {
+    const std::vector<WCHAR> kinds = {0x00, 0x1F, u' ', u'"', u'\\', 0x7F, 0x80, 0xFF, 0x100, 0x7FFF,
+                                      0x8000, 0x8020, 0xD83D, 0xDE00, 0xFFFF};
+    for (const escape_rule rule : both_rules) {
+        for (const WCHAR first : kinds) {
+            for (const WCHAR second : kinds) {
+                for (std::size_t before = 0; before <= 3; ++before) {
+                    const wide_string text = wide_string(before, u'a') + first + second + wide_string(4, u'b');
+                    ASSERT_EQ(quoted(rule, text), quoted(rule, to_utf8(text)))
+                        << std::hex << static_cast<std::uint32_t>(first) << " " << static_cast<std::uint32_t>(second)
+                        << " at " << std::dec << before;
+                }
+            }
+        }
+    }
+}
