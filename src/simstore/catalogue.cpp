@@ -41,23 +41,42 @@ std::size_t product_count(const scenario& settings) { return settings.products.s
 
 // Generated products: 9P0000000001 on, in reverse order; the kinds take turns,
 // every second one is on sale and every third one in the user's collection.
-product_settings product_at(const scenario& settings, std::size_t index) {
-    if (index < settings.products.size()) return settings.products[index];
-    const std::size_t number = settings.generated.products - (index - settings.products.size());
+catalogue_product::catalogue_product(const scenario& settings, std::size_t index)
+    : settings_(&settings), declared_(index < settings.products.size() ? &settings.products[index] : nullptr) {
+    if (!declared_) number_ = settings.generated.products - (index - settings.products.size());
+}
+
+wide_string catalogue_product::store_id() const { return declared_ ? declared_->store_id : numbered("9P", number_, 10); }
+
+wide_string catalogue_product::kind() const {
     static constexpr const WCHAR* kinds[] = {WIDE("Durable"), WIDE("Consumable"), WIDE("UnmanagedConsumable")};
-    product_settings product;
-    product.store_id = numbered("9P", number, 10);
-    product.kind = kinds[number % 3];
-    product.title = numbered("Generated product ", number);
-    product.description = settings.generated.description;
-    product.price->formatted = WIDE("$1.99");
-    product.price->base = WIDE("$2.99");
-    product.price->currency = WIDE("USD");
-    product.price->on_sale = number % 2 == 0;
-    product.price->sale_ends = new_year_2027 + static_cast<std::int64_t>(number) * ticks_per_day;
-    product.in_collection = number % 3 == 0;
-    product.offer_token = numbered("token-", number);
-    return product;
+    return declared_ ? declared_->kind : kinds[number_ % 3];
+}
+
+wide_string catalogue_product::title() const {
+    return declared_ ? declared_->title : numbered("Generated product ", number_);
+}
+
+const wide_string* catalogue_product::description() const {
+    const auto& shared = declared_ ? declared_->description : settings_->generated.description;
+    return shared.get();
+}
+
+std::optional<price_settings> catalogue_product::price() const {
+    if (declared_) return declared_->price;
+    price_settings price;
+    price.formatted = WIDE("$1.99");
+    price.base = WIDE("$2.99");
+    price.currency = WIDE("USD");
+    price.on_sale = number_ % 2 == 0;
+    price.sale_ends = new_year_2027 + static_cast<std::int64_t>(number_) * ticks_per_day;
+    return price;
+}
+
+bool catalogue_product::in_collection() const { return declared_ ? declared_->in_collection : number_ % 3 == 0; }
+
+wide_string catalogue_product::offer_token() const {
+    return declared_ ? declared_->offer_token : numbered("token-", number_);
 }
 
 wide_string generated_description(std::size_t length) {

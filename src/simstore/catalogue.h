@@ -5,6 +5,7 @@
 #include "scenario.h"
 
 #include <cstddef>
+#include <optional>
 
 namespace simstore {
 
@@ -12,7 +13,28 @@ std::size_t add_on_count(const scenario& settings);
 add_on_settings add_on_at(const scenario& settings, std::size_t index);
 
 std::size_t product_count(const scenario& settings);
-product_settings product_at(const scenario& settings, std::size_t index);
+
+// A product of the catalogue by its place: a declared one is read where it
+// stands, a generated one's fields are made up as they are read, so that a
+// large catalogue held by the Store costs little more than its count. The
+// scenario outlives it.
+class catalogue_product {
+public:
+    catalogue_product(const scenario& settings, std::size_t index);
+
+    wide_string store_id() const;
+    wide_string kind() const;
+    wide_string title() const;
+    const wide_string* description() const; // null: none
+    std::optional<price_settings> price() const;
+    bool in_collection() const;
+    wide_string offer_token() const;
+
+private:
+    const scenario* settings_;
+    const product_settings* declared_; // null: a generated one
+    std::size_t number_ = 0;            // of a generated one
+};
 
 // The description every generated product shares: `length` UTF-16 units with
 // line breaks, quotes, a backslash, control characters, letters from beyond

@@ -45,39 +45,41 @@ private:
 
 class store_product final : public com_object<store_product, winabi::IStoreProduct, IAgileObject> {
 public:
-    store_product(shared_simulation simulation, product_settings settings)
-        : simulation_(std::move(simulation)), settings_(std::move(settings)) {}
+    store_product(shared_simulation simulation, catalogue_product product)
+        : simulation_(std::move(simulation)), product_(product) {}
 
     HRESULT STDMETHODCALLTYPE get_StoreId(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_store_id, value,
-                          [&] { return copy_string(settings_.store_id, value); });
+                          [&] { return copy_string(product_.store_id(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_Title(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_title, value,
-                          [&] { return copy_string(settings_.title, value); });
+                          [&] { return copy_string(product_.title(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_Description(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_description, value, [&] {
-            return settings_.description ? copy_string(*settings_.description, value) : S_OK;
+            const wide_string* description = product_.description();
+            return description ? copy_string(*description, value) : S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE get_ProductKind(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_kind, value,
-                          [&] { return copy_string(settings_.kind, value); });
+                          [&] { return copy_string(product_.kind(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_IsInUserCollection(boolean* value) override {
-        return read_value(*simulation_, store_field::product_in_collection, value, settings_.in_collection);
+        return read_value(*simulation_, store_field::product_in_collection, value, product_.in_collection());
     }
     HRESULT STDMETHODCALLTYPE get_Price(winabi::IStorePrice** value) override {
         return read_field(*simulation_, store_field::product_price, value, [&]() -> HRESULT {
-            if (!settings_.price) return S_OK;
-            *value = new (std::nothrow) store_price(simulation_, *settings_.price);
+            auto price = product_.price();
+            if (!price) return S_OK;
+            *value = new (std::nothrow) store_price(simulation_, std::move(*price));
             return *value ? S_OK : E_OUTOFMEMORY;
         });
     }
     HRESULT STDMETHODCALLTYPE get_InAppOfferToken(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_offer_token, value,
-                          [&] { return copy_string(settings_.offer_token, value); });
+                          [&] { return copy_string(product_.offer_token(), value); });
     }
 
     // Nothing else of a product is simulated.
@@ -108,7 +110,7 @@ private:
     }
 
     const shared_simulation simulation_;
-    const product_settings settings_;
+    const catalogue_product product_;
 };
 
 class product_query_result final
@@ -140,12 +142,11 @@ private:
         map_entries<winabi::IStoreProduct> entries;
         const std::size_t count = product_count(simulation_->settings);
         for (std::size_t i = 0; i < count; ++i) {
-            product_settings product = product_at(simulation_->settings, i);
-            if (std::find(query_.kinds.begin(), query_.kinds.end(), product.kind) == query_.kinds.end()) continue;
-            if (query_.collection && !product.in_collection) continue;
-            wide_string key = product.store_id;
-            entries.emplace_back(std::move(key), com_ptr<winabi::IStoreProduct>::attach(
-                                                     new store_product(simulation_, std::move(product))));
+            const catalogue_product product(simulation_->settings, i);
+            if (std::find(query_.kinds.begin(), query_.kinds.end(), product.kind()) == query_.kinds.end()) continue;
+            if (query_.collection && !product.in_collection()) continue;
+            entries.emplace_back(product.store_id(), com_ptr<winabi::IStoreProduct>::attach(
+                                                         new store_product(simulation_, product)));
         }
         return entries;
     }

@@ -161,12 +161,12 @@ TEST(scenario_catalogue, generated_entries_follow_the_declared_ones_and_share_on
     const auto parsed = parse_scenario("product=9X;generate-products=3:50;add-on=9Y;generate-add-ons=2");
     const auto& s = std::get<scenario>(parsed);
     ASSERT_EQ(product_count(s), 4u);
-    EXPECT_EQ(product_at(s, 0).store_id, WIDE("9X"));
-    EXPECT_EQ(product_at(s, 1).store_id, WIDE("9P0000000003"));
-    EXPECT_EQ(product_at(s, 3).store_id, WIDE("9P0000000001"));
-    ASSERT_TRUE(product_at(s, 1).description);
-    EXPECT_EQ(product_at(s, 1).description->size(), 50u);
-    EXPECT_EQ(product_at(s, 1).description.get(), product_at(s, 2).description.get());
+    EXPECT_EQ(catalogue_product(s, 0).store_id(), WIDE("9X"));
+    EXPECT_EQ(catalogue_product(s, 1).store_id(), WIDE("9P0000000003"));
+    EXPECT_EQ(catalogue_product(s, 3).store_id(), WIDE("9P0000000001"));
+    ASSERT_TRUE(catalogue_product(s, 1).description());
+    EXPECT_EQ(catalogue_product(s, 1).description()->size(), 50u);
+    EXPECT_EQ(catalogue_product(s, 1).description(), catalogue_product(s, 2).description());
     ASSERT_EQ(add_on_count(s), 3u);
     EXPECT_EQ(add_on_at(s, 0).sku, WIDE("9Y"));
     EXPECT_EQ(add_on_at(s, 2).sku, WIDE("9Q0000000001/0010"));
