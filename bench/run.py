@@ -17,6 +17,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -276,8 +277,13 @@ def wine_owner_latencies(build):
             closed = time.perf_counter()
             owner.stdin.write(word)
             owner.stdin.flush()
-            bridge.wait(timeout=30)
+            # A blocking wait: Popen.wait with a timeout polls at doubling
+            # intervals and would round the figure up to 16, 32 or 64 ms.
+            guard = threading.Timer(30, bridge.kill)
+            guard.start()
+            os.waitpid(bridge.pid, 0)
             print("%s %.1f" % (how, (time.perf_counter() - closed) * 1e3))
+            guard.cancel()
             shutil.rmtree(trace.parent)
             owner.stdin.close()
             owner.wait(timeout=30)
