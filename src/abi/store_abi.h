@@ -34,6 +34,14 @@ struct IStoreProductQueryResult;
 struct IStoreConsumableResult;
 template <class T>
 struct IIterable;
+// Declared with the app-update interfaces (update_abi.h).
+template <class T>
+struct IVectorView;
+struct IStorePackageUpdate;
+struct IStorePackageUpdateResult;
+struct StorePackageUpdateStatus;
+template <class Result, class Progress>
+struct IAsyncOperationWithProgress;
 
 // The interface IDs of the instances of the generic async interfaces.
 template <class Result>
@@ -109,6 +117,10 @@ struct IStoreContext : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE GetConsumableBalanceRemainingAsync(HSTRING id, IAsyncOperation<IStoreConsumableResult>** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE AcquireStoreLicenseForOptionalPackageAsync(IInspectable* package, IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(HSTRING store_id, IPurchaseOperation** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RequestPurchaseWithPurchasePropertiesAsync(HSTRING store_id, IInspectable* properties, IInspectable** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetAppAndOptionalStorePackageUpdatesAsync(IAsyncOperation<IVectorView<IStorePackageUpdate*>>** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RequestDownloadStorePackageUpdatesAsync(IIterable<IStorePackageUpdate*>* updates, IAsyncOperationWithProgress<IStorePackageUpdateResult, StorePackageUpdateStatus>** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RequestDownloadAndInstallStorePackageUpdatesAsync(IIterable<IStorePackageUpdate*>* updates, IAsyncOperationWithProgress<IStorePackageUpdateResult, StorePackageUpdateStatus>** operation) = 0;
 };
 
 struct IStoreContext4 : IInspectable {

@@ -35,6 +35,15 @@ struct IIterable : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE First(IIterator<T>** first) = 0;
 };
 
+template <class T>
+struct IVectorView : IInspectable {
+    static constexpr IID iid = instance_iid<IVectorView>::value;
+    virtual HRESULT STDMETHODCALLTYPE GetAt(UINT32 index, T* item) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Size(UINT32* size) = 0;
+    virtual HRESULT STDMETHODCALLTYPE IndexOf(T item, UINT32* index, boolean* found) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetMany(UINT32 start, UINT32 capacity, T* items, UINT32* actual) = 0;
+};
+
 // Keys are HSTRING and values interfaces in every map the Store hands out.
 template <class V>
 struct IKeyValuePair : IInspectable {
