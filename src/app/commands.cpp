@@ -14,6 +14,7 @@ constexpr command commands[] = {
     {WIDE("collection"), 0, run_collection_flow},
     {WIDE("consume"), 2, run_consume_flow},
     {WIDE("balance"), 1, run_balance_flow},
+    {WIDE("updates"), 0, run_updates_flow},
 };
 
 } // namespace

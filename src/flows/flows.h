@@ -25,6 +25,9 @@ result_line run_products_flow(std::span<const wide_string> arguments);
 // "collection [KINDS]": the products this user owns.
 result_line run_collection_flow(std::span<const wide_string> arguments);
 
+// "updates": the updates the Store has for this app's packages; arguments are ignored.
+result_line run_updates_flow(std::span<const wide_string> arguments);
+
 // "consume <StoreID> <quantity> [<trackingId>]": without a tracking ID, a new random one.
 result_line run_consume_flow(std::span<const wide_string> arguments);
 // "balance <StoreID>": what is left of a Store-managed consumable.
