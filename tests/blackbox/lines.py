@@ -218,6 +218,16 @@ def product_list(products=()):
     return Line(*_member_pieces([("status", "ok"), ("products", list(products)), ("error", None)]))
 
 
+def package_update(family, version="1.0.0.0", mandatory=False):
+    return [("packageFamilyName", family), ("version", version), ("mandatory", mandatory)]
+
+
+def updates_found(updates=(), can_silently_download=True):
+    """The line of "updates"; updates are package_update(...) lists in the order the line must have."""
+    return Line(*_member_pieces([("status", "ok"), ("updates", list(updates)),
+                                 ("canSilentlyDownload", can_silently_download), ("error", None)]))
+
+
 def _code(code) -> bytes:
     return b"null" if code is None else b'"0x%08X"' % code
 
