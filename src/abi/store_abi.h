@@ -80,6 +80,8 @@ struct IAsyncOperationCompletedHandler : IUnknown {
 template <class Result>
 struct IAsyncOperation : IInspectable {
     static constexpr IID iid = async_iids<Result>::operation;
+    using result_type = Result;
+    using completed_handler = IAsyncOperationCompletedHandler<Result>;
     virtual HRESULT STDMETHODCALLTYPE put_Completed(IAsyncOperationCompletedHandler<Result>* handler) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Completed(IAsyncOperationCompletedHandler<Result>** handler) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetResults(Result** results) = 0;

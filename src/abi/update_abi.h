@@ -69,6 +69,49 @@ struct IStorePackageUpdateResult : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE get_StorePackageUpdateStatuses(IVectorView<StorePackageUpdateStatus>** value) = 0;
 };
 
+template <class Result, class Progress>
+struct IAsyncOperationProgressHandler;
+template <class Result, class Progress>
+struct IAsyncOperationWithProgressCompletedHandler;
+
+// The one instance the Store hands out: the interface IDs of it and its handlers.
+template <>
+struct async_iids<IAsyncOperationWithProgress<IStorePackageUpdateResult, StorePackageUpdateStatus>> {
+    static constexpr IID operation = {0x42C436CA, 0x51F7, 0x50B2, {0x8F, 0xE4, 0x7B, 0x75, 0x40, 0x62, 0xE6, 0xEB}};
+    static constexpr IID progress = {0x961260F1, 0x7352, 0x5EDF, {0x96, 0x66, 0x1F, 0x9A, 0x0A, 0x8E, 0xE4, 0x77}};
+    static constexpr IID handler = {0xB3BE0C8B, 0xEF1D, 0x56DC, {0x85, 0x47, 0x4D, 0xA0, 0x6E, 0xA5, 0x63, 0xDF}};
+};
+
+// The report is passed by value, as the platform declares it: the compiler then
+// passes it as each target's convention asks (a pointer to a copy on x64 and
+// ARM64, the bytes on the stack on x86).
+template <class Result, class Progress>
+struct IAsyncOperationProgressHandler : IUnknown {
+    static constexpr IID iid = async_iids<IAsyncOperationWithProgress<Result, Progress>>::progress;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(IAsyncOperationWithProgress<Result, Progress>* operation,
+                                             Progress report) = 0;
+};
+
+template <class Result, class Progress>
+struct IAsyncOperationWithProgressCompletedHandler : IUnknown {
+    static constexpr IID iid = async_iids<IAsyncOperationWithProgress<Result, Progress>>::handler;
+    virtual HRESULT STDMETHODCALLTYPE Invoke(IAsyncOperationWithProgress<Result, Progress>* operation,
+                                             AsyncStatus status) = 0;
+};
+
+template <class Result, class Progress>
+struct IAsyncOperationWithProgress : IInspectable {
+    static constexpr IID iid = async_iids<IAsyncOperationWithProgress>::operation;
+    using result_type = Result;
+    using completed_handler = IAsyncOperationWithProgressCompletedHandler<Result, Progress>;
+    using progress_handler = IAsyncOperationProgressHandler<Result, Progress>;
+    virtual HRESULT STDMETHODCALLTYPE put_Progress(progress_handler* handler) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Progress(progress_handler** handler) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Completed(completed_handler* handler) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Completed(completed_handler** handler) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetResults(Result** results) = 0;
+};
+
 using IPackageUpdates = IVectorView<IStorePackageUpdate*>;
 using IPackageUpdatesOperation = IAsyncOperation<IPackageUpdates>;
 using IPackageUpdateOperation = IAsyncOperationWithProgress<IStorePackageUpdateResult, StorePackageUpdateStatus>;
