@@ -116,8 +116,8 @@ export interface ConsumeStatusResult extends BalanceStatusResult {
 }
 
 /**
- * A query or `balance` failed on the platform (exit code 1): `code` is the HRESULT, "0x8XXXXXXX", and `error` its
- * words (possibly empty); or `code` is null and `error` is "no result" or "no operation".
+ * A query, `balance` or `updates` failed on the platform (exit code 1): `code` is the HRESULT, "0x8XXXXXXX", and
+ * `error` its words (possibly empty); or `code` is null and `error` is "no result" or "no operation".
  */
 export interface QueryFailureResult {
   readonly status: 'error';
@@ -130,6 +130,27 @@ export interface QueryFailureResult {
 /** `consume` ended without a Store result (exit code 1); it carries the tracking ID that was sent, to retry with. */
 export interface ConsumeFailureResult extends QueryFailureResult {
   readonly trackingId: string;
+}
+
+/** An update the Store has for one of this app's packages: the app's own or an optional package of it. */
+export interface PackageUpdate {
+  readonly packageFamilyName: string;
+  /** The version the update brings, "Major.Minor.Build.Revision", each part 0 to 65535. */
+  readonly version: string;
+  /** Marked mandatory in Partner Center. The platform does not enforce it: the app decides what it means. */
+  readonly mandatory: boolean;
+}
+
+/** The updates the Store has for this app's packages (exit code 0). */
+export interface UpdatesStatusResult {
+  readonly status: 'ok';
+  /** Sorted by `packageFamilyName`; empty when there is none. */
+  readonly updates: readonly PackageUpdate[];
+  /** Whether the Store may download them without asking the user; null when the Store context cannot say. */
+  readonly canSilentlyDownload: boolean | null;
+  readonly error: null;
+  readonly exitCode: 0;
+  readonly raw: RawLine;
 }
 
 /** The bridge's version and the package identity its process runs under (exit code 0). */
@@ -154,6 +175,7 @@ export type LicenseResult = LicenseStatusResult | QueryFailureResult | FailureRe
 export type ProductsResult = ProductListResult | QueryFailureResult | FailureResult;
 export type ConsumeResult = ConsumeStatusResult | ConsumeFailureResult | FailureResult;
 export type BalanceResult = BalanceStatusResult | QueryFailureResult | FailureResult;
+export type UpdatesResult = UpdatesStatusResult | QueryFailureResult | FailureResult;
 export type VersionResult = VersionStatusResult | FailureResult;
 
 /** A number, a bigint, or the 4- or 8-byte Buffer of Electron's getNativeWindowHandle(). */
@@ -221,6 +243,8 @@ export function collection(options?: ProductsOptions): Promise<ProductsResult>;
 export function consume(storeId: string, quantity: number, options?: ConsumeOptions): Promise<ConsumeResult>;
 /** The remaining balance of a Store-managed consumable add-on. No UI. */
 export function balance(storeId: string, options?: BridgeOptions): Promise<BalanceResult>;
+/** The updates the Store has for this app's packages, and whether it may download them silently. No UI. */
+export function updates(options?: BridgeOptions): Promise<UpdatesResult>;
 /** The bridge's version and the package identity it runs under: what to check when the Store refuses to act. */
 export function version(options?: BridgeOptions): Promise<VersionResult>;
 
@@ -243,6 +267,8 @@ export function readResultLine(command: 'products' | 'collection', stdout: Uint8
   ProductsResult;
 export function readResultLine(command: 'consume', stdout: Uint8Array, exitCode: number | null): ConsumeResult;
 export function readResultLine(command: 'balance', stdout: Uint8Array, exitCode: number | null): BalanceResult;
+export function readResultLine(command: 'updates', stdout: Uint8Array, exitCode: number | null): UpdatesResult;
 export function readResultLine(command: 'version', stdout: Uint8Array, exitCode: number | null): VersionResult;
 export function readResultLine(command: string, stdout: Uint8Array, exitCode: number | null):
-  PurchaseResult | ReviewResult | LicenseResult | ProductsResult | ConsumeResult | BalanceResult | VersionResult;
+  PurchaseResult | ReviewResult | LicenseResult | ProductsResult | ConsumeResult | BalanceResult | UpdatesResult
+  | VersionResult;

@@ -70,10 +70,15 @@ async function balance(storeId, options) {
   return run('balance', [storeIdArgument(storeId)], options);
 }
 
+async function updates(options) {
+  return run('updates', [], options);
+}
+
 async function version(options) {
   return run('version', [], options);
 }
 
 module.exports = {
-  buy, review, license, products, collection, consume, balance, version, readResultLine, exePath, StoreBridgeError,
+  buy, review, license, products, collection, consume, balance, updates, version, readResultLine, exePath,
+  StoreBridgeError,
 };

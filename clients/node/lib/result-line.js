@@ -10,6 +10,8 @@ const CONSUMABLE_STATUSES = ['succeeded', 'insufficientQuantity', 'network', 'se
 const DATE = /^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}Z$/;
 const FAILURE_CODE = /^0x[89A-F][0-9A-F]{7}$/;
 const TRACKING_ID = /^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}$/;
+// A package version, Major.Minor.Build.Revision, each part 0 to 65535 written without leading zeros.
+const PACKAGE_VERSION = /^(?:0|[1-9]\d{0,4})(?:\.(?:0|[1-9]\d{0,4})){3}$/;
 
 // Strict: a BOM or bytes that are not UTF-8 make the line unreadable, not patched.
 const utf8 = new TextDecoder('utf-8', { fatal: true, ignoreBOM: true });
@@ -21,6 +23,8 @@ const isCount = (value) => Number.isSafeInteger(value) && value >= 0;
 const isDate = (value) => value === null || (isString(value) && DATE.test(value));
 const isCode = (value) => value === null || (isString(value) && FAILURE_CODE.test(value));
 const isTrackingId = (value) => isString(value) && TRACKING_ID.test(value);
+const isPackageVersion = (value) => isString(value) && PACKAGE_VERSION.test(value)
+  && value.split('.').every((part) => Number(part) <= 0xffff);
 const isObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
 
 // An object's members of the given names and types; undefined when one is missing or does not fit. Members beyond
@@ -52,6 +56,7 @@ const PRODUCT = {
   currency: isString, onSale: isBoolean, saleEnds: isDate, recurrencePrice: isString, inCollection: isBoolean,
   offerToken: isString,
 };
+const PACKAGE_UPDATE = { packageFamilyName: isString, version: isPackageVersion, mandatory: isBoolean };
 
 // A kind of line: its members, its exit code, and its reading (undefined when a value does not fit).
 const shape = (members, exitCode, read) => ({ members: members.sort().join(','), exitCode, read });
@@ -122,6 +127,14 @@ const COMMANDS = {
   balance: queryLines(shape(['status', 'balance', 'code', 'error'], 0, (line) => {
     const { status, balance, code, error } = line;
     return consumableAnswer(line) ? { status, balance, code, error, exitCode: 0 } : undefined;
+  })),
+  updates: queryLines(shape(['status', 'updates', 'canSilentlyDownload', 'error'], 0, (line) => {
+    const { status, canSilentlyDownload, error } = line;
+    const updates = entries(line.updates, PACKAGE_UPDATE);
+    // null: the Store context cannot say whether it may download without asking.
+    const silent = canSilentlyDownload === null || isBoolean(canSilentlyDownload);
+    return status === 'ok' && error === null && updates && silent
+      ? { status, updates, canSilentlyDownload, error, exitCode: 0 } : undefined;
   })),
   // No Store call, so no Store failure line of its own.
   version: [

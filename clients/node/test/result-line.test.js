@@ -21,6 +21,10 @@ const CONSUMED = { status: 'succeeded', balance: 4, trackingId: GUID, code: null
 const BALANCE = { status: 'succeeded', balance: 4, code: null, error: null };
 const VERSION = { status: 'ok', version: '0.2.0', package: null, error: null };
 const PACKAGE = 'Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe';
+const NOTES_UPDATE = { packageFamilyName: 'Contoso.Notes_8wekyb3d8bbwe', version: '1.4.2.0', mandatory: true };
+const UPDATES = { status: 'ok', updates: [NOTES_UPDATE,
+  { packageFamilyName: 'Contoso.Notes.Dictionary_8wekyb3d8bbwe', version: '65535.0.65535.0', mandatory: false }],
+canSilentlyDownload: true, error: null };
 const json = (line) => JSON.stringify(line);
 const success = (line) => ({ ...line, exitCode: 0 });
 // A line with one member changed, at the top or in its first entry.
@@ -88,6 +92,23 @@ const RESULTS = [
   ['license', json({ ...LICENSE, addOns: [{ ...ADD_ON, kind: 'Durable' }], user: 'x' }), 0, success(LICENSE)],
   ['products', entryChanged(PRODUCTS, 'products', 'rating', 4.5), 0,
     success({ ...PRODUCTS, products: [PRODUCT] })],
+  ['updates', json(UPDATES), 0, success(UPDATES)],
+  ['updates', json({ ...UPDATES, updates: [] }), 0, success({ ...UPDATES, updates: [] })],
+  ['updates', changed(UPDATES, 'canSilentlyDownload', false), 0, success({ ...UPDATES, canSilentlyDownload: false })],
+  ['updates', changed(UPDATES, 'canSilentlyDownload', null), 0, success({ ...UPDATES, canSilentlyDownload: null })],
+  // A family name is the Store's text, whatever it holds.
+  ['updates', entryChanged(UPDATES, 'updates', 'packageFamilyName', ''), 0,
+    success({ ...UPDATES, updates: [{ ...NOTES_UPDATE, packageFamilyName: '' }] })],
+  ['updates', entryChanged(UPDATES, 'updates', 'version', '0.0.0.0'), 0,
+    success({ ...UPDATES, updates: [{ ...NOTES_UPDATE, version: '0.0.0.0' }] })],
+  ['updates', json({ ...UPDATES, updates: [{ ...NOTES_UPDATE, architecture: 'x64' }], downloadSize: 1 }), 0,
+    success({ ...UPDATES, updates: [NOTES_UPDATE] })],
+  ['updates', '{"status":"error","code":"0x80070005","error":"TEXT"}', 1,
+    { status: 'error', code: '0x80070005', error: 'TEXT', exitCode: 1 }],
+  ['updates', '{"status":"error","code":null,"error":"no result"}', 1,
+    { status: 'error', code: null, error: 'no result', exitCode: 1 }],
+  ['updates', '{"error":"bad allocation"}', 1, { status: 'error', error: 'bad allocation', exitCode: 1 }],
+  ['updates', CRASH, 1, { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
   ['version', json(VERSION), 0, success(VERSION)],
   ['version', changed(VERSION, 'package', PACKAGE), 0, success({ ...VERSION, package: PACKAGE })],
   ['version', json({ ...VERSION, architecture: 'x64' }), 0, success(VERSION)],
@@ -187,6 +208,31 @@ const REJECTED = [
   // version makes no Store call: no Store failure line is one of its lines.
   ['version', '{"status":"error","code":"0x80070005","error":"x"}', 1, 'bad-line'],
   ['license', json(VERSION), 0, 'bad-line'],
+  ['updates', '{"error":"usage"}', 2, 'usage'],
+  ['updates', json(UPDATES), 1, 'bad-line'],
+  ['updates', '{"status":"error","code":"0x80070005","error":"x"}', 0, 'bad-line'],
+  ['updates', json(LICENSE), 0, 'bad-line'],
+  ['license', json(UPDATES), 0, 'bad-line'],
+  ['updates', changed(UPDATES, 'status', 'error'), 0, 'bad-line'],
+  ['updates', changed(UPDATES, 'error', 'x'), 0, 'bad-line'],
+  ['updates', changed(UPDATES, 'updates', null), 0, 'bad-line'],
+  ['updates', changed(UPDATES, 'updates', {}), 0, 'bad-line'],
+  ['updates', changed(UPDATES, 'updates', [null]), 0, 'bad-line'],
+  ['updates', changed(UPDATES, 'canSilentlyDownload', 'true'), 0, 'bad-line'],
+  ['updates', changed(UPDATES, 'canSilentlyDownload', 1), 0, 'bad-line'],
+  ['updates', json({ status: 'ok', updates: [], error: null }), 0, 'bad-line'],
+  ['updates', json({ status: 'ok', canSilentlyDownload: true, error: null }), 0, 'bad-line'],
+  // A member of another of its lines is no member a later bridge added.
+  ['updates', changed(UPDATES, 'code', null), 0, 'bad-line'],
+  ['updates', entryChanged(UPDATES, 'updates', 'packageFamilyName', null), 0, 'bad-line'],
+  ['updates', entryChanged(UPDATES, 'updates', 'mandatory', 'true'), 0, 'bad-line'],
+  ['updates', entryChanged(UPDATES, 'updates', 'mandatory', null), 0, 'bad-line'],
+  ['updates', json({ ...UPDATES, updates: [{ packageFamilyName: 'A', version: '1.0.0.0' }] }), 0, 'bad-line'],
+  ['updates', json({ ...UPDATES, updates: [NOTES_UPDATE, 'Contoso.Notes_8wekyb3d8bbwe'] }), 0, 'bad-line'],
+  // The version is the text Major.Minor.Build.Revision, each part 0 to 65535.
+  ...[1.4, 1040200, null, { major: 1, minor: 4, build: 2, revision: 0 }, [1, 4, 2, 0], '', '1.4.2', '1.4.2.0.0',
+    '1.4.2.65536', '1.4.2.99999', '01.4.2.0', '1.4.-2.0', '1.4.2.0 ', '1.4.2.x', '1..2.0', 'v1.4.2.0']
+    .map((version) => ['updates', entryChanged(UPDATES, 'updates', 'version', version), 0, 'bad-line']),
 ];
 
 test('documented lines become results', () => {

@@ -1,9 +1,9 @@
 // A host's code as the TypeScript compiler must see it: clients/test compiles this file with `tsc --strict --noEmit`.
 // Each @ts-expect-error marks a misuse the declarations must catch; one that catches nothing fails the compile.
 import {
-  buy, review, license, products, collection, consume, balance, version, readResultLine, exePath, StoreBridgeError,
-  PurchaseResult, PurchaseStatus, ReviewResult, ReviewStatus, LicenseResult, ProductsResult, Product, ConsumeResult,
-  ConsumableStatus, BalanceResult, VersionResult,
+  buy, review, license, products, collection, consume, balance, updates, version, readResultLine, exePath,
+  StoreBridgeError, PurchaseResult, PurchaseStatus, ReviewResult, ReviewStatus, LicenseResult, ProductsResult, Product,
+  ConsumeResult, ConsumableStatus, BalanceResult, UpdatesResult, PackageUpdate, VersionResult,
 } from '..';
 
 const executable = 'store-bridge.exe';
@@ -80,6 +80,45 @@ async function fulfil(storeId: string, trackingId: string): Promise<string> {
 async function remaining(storeId: string): Promise<number | null> {
   const result = await balance(storeId, { executable });
   return result.exitCode === 0 && result.status === 'succeeded' ? result.balance : null;
+}
+
+// The banner to show, if any: mandatory updates first; silent downloads only when the Store allows them.
+async function pendingUpdates(signal: AbortSignal): Promise<string> {
+  const result = await updates({ executable, timeoutMs: 60_000, signal });
+  if (result.exitCode === 1) {
+    const code: string | null = 'code' in result ? result.code : null;
+    return `${code ?? 'no code'}: ${result.error}`;
+  }
+  const mandatory: readonly PackageUpdate[] = result.updates.filter((update) => update.mandatory);
+  const silent: boolean | null = result.canSilentlyDownload;
+  const noText: null = result.error;
+  return `${mandatory.map(({ packageFamilyName, version }) => `${packageFamilyName} ${version}`).join(', ')}`
+    + `${silent === true ? ' (downloading)' : ''}${noText ?? ''}`;
+}
+
+function updatesMisuses(result: UpdatesResult, stdout: Uint8Array): void {
+  if (result.exitCode === 0) {
+    // @ts-expect-error the Store context may not say whether it may download silently
+    const silent: boolean = result.canSilentlyDownload;
+    // @ts-expect-error the updates are read-only
+    result.updates.push(result.updates[0]);
+    // @ts-expect-error an update's version is text, not a number
+    const version: number = result.updates[0].version;
+    // @ts-expect-error an update has no size
+    result.updates[0].size;
+  } else {
+    // @ts-expect-error a failure has no updates
+    result.updates;
+    // @ts-expect-error a failure may have no code before 'code' in result
+    const code: string | null = result.code;
+  }
+  // @ts-expect-error updates takes nothing but its options
+  updates('Contoso.Notes_8wekyb3d8bbwe', { executable });
+  // @ts-expect-error updates shows no dialog and takes no window
+  updates({ executable, window: 4242 });
+  // @ts-expect-error an updates line is no licence
+  const wrong: LicenseResult = readResultLine('updates', stdout, 0);
+  const right: UpdatesResult = readResultLine('updates', stdout, 0);
 }
 
 // What to log when the Store refuses to act: which bridge ran, and for which package.
@@ -194,5 +233,5 @@ function explain(error: unknown): string {
 
 export {
   purchaseWords, reviewUpdated, misuses, readByHand, explain, ownedAddOns, offers, fulfil, remaining, laterMisuses,
-  identity, versionMisuses,
+  identity, versionMisuses, pendingUpdates, updatesMisuses,
 };
