@@ -231,7 +231,8 @@ const REJECTED = [
   ['updates', json({ ...UPDATES, updates: [NOTES_UPDATE, 'Contoso.Notes_8wekyb3d8bbwe'] }), 0, 'bad-line'],
   // The version is the text Major.Minor.Build.Revision, each part 0 to 65535.
   ...[1.4, 1040200, null, { major: 1, minor: 4, build: 2, revision: 0 }, [1, 4, 2, 0], '', '1.4.2', '1.4.2.0.0',
-    '1.4.2.65536', '1.4.2.99999', '01.4.2.0', '1.4.-2.0', '1.4.2.0 ', '1.4.2.x', '1..2.0', 'v1.4.2.0']
+    '1.4.2.65536', '1.4.2.99999', '01.4.2.0', '1.4.-2.0', '1.4.2.0 ', '1.4.2.0\n', '1.4.2.x', '1..2.0', 'v1.4.2.0',
+    '1.4.2.\u0660']
     .map((version) => ['updates', entryChanged(UPDATES, 'updates', 'version', version), 0, 'bad-line']),
 ];
 

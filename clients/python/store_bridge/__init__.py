@@ -5,6 +5,7 @@
     owned = store_bridge.license(timeout=60)
     offered = store_bridge.products(["Durable", "Consumable"], timeout=60)
     used = store_bridge.consume("9NBLGGH4TNMP", 5, tracking_id, timeout=60)
+    pending = store_bridge.updates(timeout=60)
     identity = store_bridge.version(timeout=10)
 
 Without executable=, the calls start the program inside the installed wheel
@@ -24,20 +25,21 @@ from typing import List, Literal, Mapping, Optional, Sequence, TypeVar, Union, o
 
 from ._invocation import (NO_WINDOW, PathLike, finish, invocation, kinds_argument, quantity_argument,
                           store_id_argument, tracking_id_argument, window_argument)
-from ._lines import (BALANCE, BUY, COLLECTION, COMMANDS, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, VERSION, Command,
-                     read_line)
+from ._lines import (BALANCE, BUY, COLLECTION, COMMANDS, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, UPDATES, VERSION,
+                     Command, read_line)
 from .bundled_program import exe_path
 from .errors import BadLine, NoLine, NotStarted, StoreBridgeError, TimedOut, UsageError
 from .results import (AddOnLicense, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
-                      ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, Product,
-                      ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
-                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, VersionResult,
-                      VersionStatusResult)
+                      ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, PackageUpdate,
+                      Product, ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
+                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, UpdatesResult,
+                      UpdatesStatusResult, VersionResult, VersionStatusResult)
 
-__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "version", "read_result_line",
-           "exe_path", "Result", "PurchaseResult", "ReviewResult", "LicenseResult", "ProductsResult", "ConsumeResult",
-           "BalanceResult", "VersionResult", "PurchaseStatusResult", "ReviewStatusResult", "LicenseStatusResult",
-           "AddOnLicense", "ProductListResult", "Product", "ConsumeStatusResult", "BalanceStatusResult",
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "version",
+           "read_result_line", "exe_path", "Result", "PurchaseResult", "ReviewResult", "LicenseResult",
+           "ProductsResult", "ConsumeResult", "BalanceResult", "UpdatesResult", "VersionResult", "PurchaseStatusResult",
+           "ReviewStatusResult", "LicenseStatusResult", "AddOnLicense", "ProductListResult", "Product",
+           "ConsumeStatusResult", "BalanceStatusResult", "UpdatesStatusResult", "PackageUpdate",
            "VersionStatusResult", "Failure", "QueryFailure",
            "ConsumeFailure", "PurchaseStatus", "ReviewStatus", "ConsumableStatus", "RawLine",
            "StoreBridgeError", "NotStarted", "TimedOut", "NoLine", "BadLine", "UsageError"]
@@ -92,6 +94,12 @@ def balance(store_id: str, *, executable: Optional[PathLike] = None, timeout: Op
     return _run(BALANCE, store_id_argument(store_id), executable, timeout, env)
 
 
+def updates(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
+            env: Optional[Mapping[str, str]] = None) -> UpdatesResult:
+    """The updates the Store has for this app's packages, and whether it may download them without asking. No UI."""
+    return _run(UPDATES, [], executable, timeout, env)
+
+
 def version(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
             env: Optional[Mapping[str, str]] = None) -> VersionResult:
     """The bridge's version and the package identity it runs under: what to check when the Store refuses to act."""
@@ -124,6 +132,8 @@ def read_result_line(command: Literal["products", "collection"], output: bytes,
 def read_result_line(command: Literal["consume"], output: bytes, exit_code: Optional[int]) -> ConsumeResult: ...
 @overload
 def read_result_line(command: Literal["balance"], output: bytes, exit_code: Optional[int]) -> BalanceResult: ...
+@overload
+def read_result_line(command: Literal["updates"], output: bytes, exit_code: Optional[int]) -> UpdatesResult: ...
 @overload
 def read_result_line(command: Literal["version"], output: bytes, exit_code: Optional[int]) -> VersionResult: ...
 @overload

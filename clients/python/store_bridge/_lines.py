@@ -7,10 +7,10 @@ from typing import Any, Callable, Dict, FrozenSet, Generic, List, Mapping, Optio
 
 from .errors import BadLine, UsageError
 from .results import (AddOnLicense, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
-                      ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, Product,
-                      ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
-                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, VersionResult,
-                      VersionStatusResult)
+                      ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, PackageUpdate,
+                      Product, ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
+                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, UpdatesResult,
+                      UpdatesStatusResult, VersionResult, VersionStatusResult)
 
 PURCHASE_STATUSES: FrozenSet[str] = frozenset({"purchased", "alreadyPurchased", "cancelled", "error"})
 REVIEW_STATUSES: FrozenSet[str] = frozenset({"succeeded", "cancelled", "network", "error"})
@@ -20,6 +20,8 @@ CONSUMABLE_STATUSES: FrozenSet[str] = frozenset({"succeeded", "insufficientQuant
 DATE = re.compile(r"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z")
 FAILURE_CODE = re.compile(r"0x[89A-F][0-9A-F]{7}")
 TRACKING_ID = re.compile(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}")
+# A package version, Major.Minor.Build.Revision, each part 0 to 65535 written without leading zeros.
+PACKAGE_VERSION = re.compile(r"(?:0|[1-9][0-9]{0,4})(?:\.(?:0|[1-9][0-9]{0,4})){3}")
 MAX_BALANCE = 2 ** 32 - 1
 
 R = TypeVar("R", covariant=True)
@@ -75,6 +77,10 @@ def _is_code(value: object) -> bool:
     return value is None or _matches(FAILURE_CODE, value)
 
 
+def _is_package_version(value: object) -> bool:
+    return _matches(PACKAGE_VERSION, value) and all(int(part) <= 0xFFFF for part in cast(str, value).split("."))
+
+
 def _fields(entry: object, types: Mapping[str, Callable[[object], bool]]) -> Optional[List[Any]]:
     """An entry's values in the order of types, or None when it is no object or one does not fit. Members beyond
     these are ignored, as at the top of a line."""
@@ -102,6 +108,7 @@ ADD_ON = {"storeId": _is_str, "sku": _is_str, "active": _is_bool, "expires": _is
 PRODUCT = {"storeId": _is_str, "kind": _is_str, "title": _is_str, "description": _is_str, "price": _is_str,
            "basePrice": _is_str, "currency": _is_str, "onSale": _is_bool, "saleEnds": _is_date,
            "recurrencePrice": _is_str, "inCollection": _is_bool, "offerToken": _is_str}
+PACKAGE_UPDATE = {"packageFamilyName": _is_str, "version": _is_package_version, "mandatory": _is_bool}
 LICENSE = {"active": _is_bool, "trial": _is_bool, "trialOwned": _is_bool, "trialSecondsLeft": _is_count,
            "expires": _is_date, "sku": _is_str, "trialId": _is_str}
 
@@ -194,6 +201,15 @@ def _consume_failure(line: RawLine) -> Optional[ConsumeFailure]:
     return None
 
 
+def _updates_status(line: RawLine) -> Optional[UpdatesStatusResult]:
+    # None: the Store context cannot say whether it may download without asking.
+    updates, silent = _entries(line["updates"], PACKAGE_UPDATE, PackageUpdate), line["canSilentlyDownload"]
+    answered = line["status"] == "ok" and line["error"] is None
+    if answered and updates is not None and (silent is None or _is_bool(silent)):
+        return UpdatesStatusResult(updates, silent, raw=line)
+    return None
+
+
 def _version_status(line: RawLine) -> Optional[VersionStatusResult]:
     version, package = line["version"], line["package"]
     if line["status"] == "ok" and line["error"] is None and _is_text(version) and (package is None or _is_str(package)):
@@ -237,6 +253,12 @@ BALANCE: Command[BalanceResult] = Command("balance", (
     GENERAL_FAILURE,
     CRASH,
 ))
+UPDATES: Command[UpdatesResult] = Command("updates", (
+    Shape(frozenset({"status", "updates", "canSilentlyDownload", "error"}), 0, _updates_status),
+    QUERY_FAILURE,
+    GENERAL_FAILURE,
+    CRASH,
+))
 # No Store call, so no Store failure line of its own.
 VERSION: Command[VersionResult] = Command("version", (
     Shape(frozenset({"status", "version", "package", "error"}), 0, _version_status),
@@ -245,7 +267,7 @@ VERSION: Command[VersionResult] = Command("version", (
 ))
 
 COMMANDS: Dict[str, Command[Result]] = {command.word: command for command in (
-    BUY, REVIEW, LICENSE_COMMAND, PRODUCTS, COLLECTION, CONSUME, BALANCE, VERSION)}
+    BUY, REVIEW, LICENSE_COMMAND, PRODUCTS, COLLECTION, CONSUME, BALANCE, UPDATES, VERSION)}
 
 
 def _no_duplicates(pairs: List[Tuple[str, Any]]) -> Dict[str, Any]:

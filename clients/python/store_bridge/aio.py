@@ -13,11 +13,11 @@ from typing import List, Mapping, Optional, Sequence, TypeVar, Union
 
 from ._invocation import (NO_WINDOW, PathLike, finish, invocation, kinds_argument, quantity_argument,
                           store_id_argument, tracking_id_argument, window_argument)
-from ._lines import BALANCE, BUY, COLLECTION, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, VERSION, Command
+from ._lines import BALANCE, BUY, COLLECTION, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, UPDATES, VERSION, Command
 from .results import (BalanceResult, ConsumeResult, LicenseResult, ProductsResult, PurchaseResult, ReviewResult,
-                      VersionResult)
+                      UpdatesResult, VersionResult)
 
-__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "version"]
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "version"]
 
 R = TypeVar("R")
 
@@ -65,6 +65,12 @@ async def balance(store_id: str, *, executable: Optional[PathLike] = None, timeo
                   env: Optional[Mapping[str, str]] = None) -> BalanceResult:
     """The remaining balance of a Store-managed consumable add-on. No UI."""
     return await _run(BALANCE, store_id_argument(store_id), executable, timeout, env)
+
+
+async def updates(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
+                  env: Optional[Mapping[str, str]] = None) -> UpdatesResult:
+    """The updates the Store has for this app's packages, and whether it may download them silently. No UI."""
+    return await _run(UPDATES, [], executable, timeout, env)
 
 
 async def version(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,

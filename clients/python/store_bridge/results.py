@@ -152,8 +152,8 @@ class ConsumeStatusResult:
 
 @dataclass(frozen=True)
 class QueryFailure:
-    """A query or balance() failed on the platform: code is the HRESULT ("0x8XXXXXXX") and error its words (possibly
-    empty); or code is None and error is "no result" or "no operation"."""
+    """A query, balance() or updates() failed on the platform: code is the HRESULT ("0x8XXXXXXX") and error its words
+    (possibly empty); or code is None and error is "no result" or "no operation"."""
     code: Optional[str]
     error: str
     status: Literal["error"] = field(default="error", init=False)
@@ -169,6 +169,33 @@ class ConsumeFailure:
     error: str
     status: Literal["error"] = field(default="error", init=False)
     exit_code: Literal[1] = field(default=1, init=False)
+    raw: RawLine = _raw()
+
+
+@dataclass(frozen=True)
+class PackageUpdate:
+    """An update the Store has for one of this app's packages (the app's own or an optional one).
+
+    version is "Major.Minor.Build.Revision", each part 0 to 65535. mandatory is
+    what Partner Center says; the platform does not enforce it.
+    """
+    package_family_name: str
+    version: str
+    mandatory: bool
+
+
+@dataclass(frozen=True)
+class UpdatesStatusResult:
+    """The updates the Store has for this app's packages, sorted by package_family_name (empty when none).
+
+    can_silently_download tells whether the Store may download them without
+    asking the user; None when the Store context cannot say.
+    """
+    updates: Tuple[PackageUpdate, ...]
+    can_silently_download: Optional[bool]
+    status: Literal["ok"] = field(default="ok", init=False)
+    error: None = field(default=None, init=False)
+    exit_code: Literal[0] = field(default=0, init=False)
     raw: RawLine = _raw()
 
 
@@ -190,6 +217,7 @@ LicenseResult = Union[LicenseStatusResult, QueryFailure, Failure]
 ProductsResult = Union[ProductListResult, QueryFailure, Failure]
 ConsumeResult = Union[ConsumeStatusResult, ConsumeFailure, Failure]
 BalanceResult = Union[BalanceStatusResult, QueryFailure, Failure]
+UpdatesResult = Union[UpdatesStatusResult, QueryFailure, Failure]
 VersionResult = Union[VersionStatusResult, Failure]
 Result = Union[PurchaseStatusResult, ReviewStatusResult, LicenseStatusResult, ProductListResult, ConsumeStatusResult,
-               BalanceStatusResult, VersionStatusResult, QueryFailure, ConsumeFailure, Failure]
+               BalanceStatusResult, UpdatesStatusResult, VersionStatusResult, QueryFailure, ConsumeFailure, Failure]

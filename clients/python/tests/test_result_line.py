@@ -13,8 +13,9 @@ sys.path.insert(0, str(ROOT / "tests" / "blackbox"))
 import schema  # noqa: E402
 from store_bridge._lines import COMMANDS  # noqa: E402
 from store_bridge import (AddOnLicense, BadLine, BalanceStatusResult, ConsumeFailure, ConsumeStatusResult,  # noqa: E402
-                          Failure, LicenseStatusResult, Product, ProductListResult, PurchaseStatusResult,
-                          QueryFailure, ReviewStatusResult, UsageError, VersionStatusResult, read_result_line)
+                          Failure, LicenseStatusResult, PackageUpdate, Product, ProductListResult,
+                          PurchaseStatusResult, QueryFailure, ReviewStatusResult, UpdatesStatusResult, UsageError,
+                          VersionStatusResult, read_result_line)
 
 CRASH = b'{"status":"error","updated":false,"error":"crash"}'
 
@@ -32,7 +33,13 @@ CONSUMED = {"status": "succeeded", "balance": 4, "trackingId": GUID, "code": Non
 BALANCE = {"status": "succeeded", "balance": 4, "code": None, "error": None}
 VERSION = {"status": "ok", "version": "0.2.0", "package": None, "error": None}
 PACKAGE = "Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe"
+NOTES_UPDATE = {"packageFamilyName": "Contoso.Notes_8wekyb3d8bbwe", "version": "1.4.2.0", "mandatory": True}
+UPDATES = {"status": "ok", "updates": [NOTES_UPDATE, {"packageFamilyName": "Contoso.Notes.Dictionary_8wekyb3d8bbwe",
+                                                      "version": "65535.0.65535.0", "mandatory": False}],
+           "canSilentlyDownload": True, "error": None}
 
+NOTES = PackageUpdate("Contoso.Notes_8wekyb3d8bbwe", "1.4.2.0", True)
+DICTIONARY = PackageUpdate("Contoso.Notes.Dictionary_8wekyb3d8bbwe", "65535.0.65535.0", False)
 GOLD = AddOnLicense("9NBLGGH4TNMP", "9NBLGGH4TNMP/0010", True, "2027-03-01T00:00:00Z", "gold")
 GOLD_OFFER = Product("9NBLGGH4TNMP", "Durable", "Gold", "Line one\nLine two", "$1.99", "$2.99", "USD", True,
                      "2027-01-01T00:00:00Z", "", False, "gold")
@@ -100,6 +107,21 @@ RESULTS = [
     ("license", line(LICENSE, addOns=[dict(ADD_ON, kind="Durable")], user="x"), 0,
      LicenseStatusResult(True, False, False, 0, None, "9NBLGGH4R315/0010", "", (GOLD,))),
     ("products", line(PRODUCTS, products=[dict(PRODUCT, rating=4.5)]), 0, ProductListResult((GOLD_OFFER,))),
+    ("updates", line(UPDATES), 0, UpdatesStatusResult((NOTES, DICTIONARY), True)),
+    ("updates", line(UPDATES, updates=[]), 0, UpdatesStatusResult((), True)),
+    ("updates", line(UPDATES, canSilentlyDownload=False), 0, UpdatesStatusResult((NOTES, DICTIONARY), False)),
+    ("updates", line(UPDATES, canSilentlyDownload=None), 0, UpdatesStatusResult((NOTES, DICTIONARY), None)),
+    # A family name is the Store's text, whatever it holds.
+    ("updates", entry_changed(UPDATES, "updates", packageFamilyName=""), 0,
+     UpdatesStatusResult((PackageUpdate("", "1.4.2.0", True),), True)),
+    ("updates", entry_changed(UPDATES, "updates", version="0.0.0.0"), 0,
+     UpdatesStatusResult((PackageUpdate("Contoso.Notes_8wekyb3d8bbwe", "0.0.0.0", True),), True)),
+    ("updates", line(UPDATES, updates=[dict(NOTES_UPDATE, architecture="x64")], downloadSize=1), 0,
+     UpdatesStatusResult((NOTES,), True)),
+    ("updates", b'{"status":"error","code":"0x80070005","error":"TEXT"}', 1, QueryFailure("0x80070005", "TEXT")),
+    ("updates", b'{"status":"error","code":null,"error":"no result"}', 1, QueryFailure(None, "no result")),
+    ("updates", b'{"error":"bad allocation"}', 1, Failure("bad allocation")),
+    ("updates", CRASH, 1, Failure("crash", False)),
     ("version", line(VERSION), 0, VersionStatusResult("0.2.0", None)),
     ("version", line(VERSION, package=PACKAGE), 0, VersionStatusResult("0.2.0", PACKAGE)),
     ("version", line(VERSION, architecture="x64"), 0, VersionStatusResult("0.2.0", None)),
@@ -203,6 +225,34 @@ REJECTED = [
     # version makes no Store call: no Store failure line is one of its lines.
     ("version", b'{"status":"error","code":"0x80070005","error":"x"}', 1, BadLine),
     ("license", line(VERSION), 0, BadLine),
+    ("updates", b'{"error":"usage"}', 2, UsageError),
+    ("updates", line(UPDATES), 1, BadLine),
+    ("updates", b'{"status":"error","code":"0x80070005","error":"x"}', 0, BadLine),
+    ("updates", line(LICENSE), 0, BadLine),
+    ("license", line(UPDATES), 0, BadLine),
+    ("updates", line(UPDATES, status="error"), 0, BadLine),
+    ("updates", line(UPDATES, error="x"), 0, BadLine),
+    ("updates", line(UPDATES, updates=None), 0, BadLine),
+    ("updates", line(UPDATES, updates={}), 0, BadLine),
+    ("updates", line(UPDATES, updates=[None]), 0, BadLine),
+    ("updates", line(UPDATES, canSilentlyDownload="true"), 0, BadLine),
+    ("updates", line(UPDATES, canSilentlyDownload=1), 0, BadLine),
+    ("updates", line({"status": "ok", "updates": [], "error": None}), 0, BadLine),
+    ("updates", line({"status": "ok", "canSilentlyDownload": True, "error": None}), 0, BadLine),
+    # A member of another of its lines is no member a later bridge added.
+    ("updates", line(UPDATES, code=None), 0, BadLine),
+    ("updates", entry_changed(UPDATES, "updates", packageFamilyName=None), 0, BadLine),
+    ("updates", entry_changed(UPDATES, "updates", mandatory="true"), 0, BadLine),
+    ("updates", entry_changed(UPDATES, "updates", mandatory=1), 0, BadLine),
+    ("updates", entry_changed(UPDATES, "updates", mandatory=None), 0, BadLine),
+    ("updates", line(UPDATES, updates=[{"packageFamilyName": "A", "version": "1.0.0.0"}]), 0, BadLine),
+    ("updates", line(UPDATES, updates=[NOTES_UPDATE, "Contoso.Notes_8wekyb3d8bbwe"]), 0, BadLine),
+] + [
+    # The version is the text Major.Minor.Build.Revision, each part 0 to 65535.
+    ("updates", entry_changed(UPDATES, "updates", version=version), 0, BadLine)
+    for version in (1.4, 1040200, None, True, {"major": 1}, [1, 4, 2, 0], "", "1.4.2", "1.4.2.0.0", "1.4.2.65536",
+                    "1.4.2.99999", "01.4.2.0", "1.4.-2.0", "1.4.2.0 ", "1.4.2.0\n", "1.4.2.x", "1..2.0", "v1.4.2.0",
+                    "1.4.2.\u0660")
 ]
 
 
@@ -312,6 +362,14 @@ class ResultLineSchema(unittest.TestCase):
         (dict(VERSION, package=False), "boolean"),
         (dict(VERSION, error="x"), '"x"'),
         ({k: v for k, v in VERSION.items() if k != "package"}, '"package" is missing'),
+        (UPDATES, None),
+        (dict(UPDATES, updates=[], canSilentlyDownload=None), None),
+        (dict(UPDATES, canSilentlyDownload=False), None),
+        (dict(UPDATES, canSilentlyDownload="true"), "string"),
+        (dict(UPDATES, updates=[dict(NOTES_UPDATE, mandatory=None)]), "null"),
+        (dict(UPDATES, updates=[dict(NOTES_UPDATE, version=1040200)]), "integer"),
+        ({k: v for k, v in UPDATES.items() if k != "canSilentlyDownload"}, '"canSilentlyDownload" is missing'),
+        (dict(UPDATES, updates=[{k: v for k, v in NOTES_UPDATE.items() if k != "version"}]), '"version" is missing'),
     ]
 
     def test_admits_exactly_the_documented_shapes(self):

@@ -11,8 +11,8 @@ from typing import FrozenSet, Literal, Optional, Tuple
 import store_bridge
 import store_bridge.aio
 from store_bridge import (BalanceResult, ConsumableStatus, ConsumeFailure, ConsumeResult, Failure, LicenseResult,
-                          Product, ProductsResult, PurchaseResult, PurchaseStatus, QueryFailure, ReviewResult,
-                          ReviewStatus, VersionResult)
+                          PackageUpdate, Product, ProductsResult, PurchaseResult, PurchaseStatus, QueryFailure,
+                          ReviewResult, ReviewStatus, UpdatesResult, VersionResult)
 
 
 def purchase_words(result: PurchaseResult) -> str:
@@ -98,6 +98,32 @@ def version_misuses(result: VersionResult) -> None:
     wrong: LicenseResult = store_bridge.read_result_line("version", b"", 0)  # type: ignore[assignment]
 
 
+def update_banner(result: UpdatesResult) -> str:
+    """The banner to show, if any: mandatory updates; silent downloads only when the Store allows them."""
+    if result.exit_code == 1:
+        code: Optional[str] = result.code if isinstance(result, QueryFailure) else None
+        return "%s: %s" % (code or "no code", result.error)
+    mandatory: Tuple[PackageUpdate, ...] = tuple(update for update in result.updates if update.mandatory)
+    silent: Optional[bool] = result.can_silently_download
+    no_text: None = result.error
+    names = ", ".join("%s %s" % (update.package_family_name, update.version) for update in mandatory)
+    return names + (" (downloading)" if silent is True else "")
+
+
+def updates_misuses(result: UpdatesResult) -> None:
+    if result.exit_code == 0:
+        silent: bool = result.can_silently_download  # type: ignore[assignment]
+        result.updates.append(result.updates[0])  # type: ignore[attr-defined]
+        version: int = result.updates[0].version  # type: ignore[assignment]
+        result.updates[0].size  # type: ignore[attr-defined]
+    else:
+        result.updates  # type: ignore[union-attr]
+        code: Optional[str] = result.code  # type: ignore[union-attr]
+    store_bridge.updates("Contoso.Notes_8wekyb3d8bbwe", executable="store-bridge.exe")  # type: ignore[misc]
+    store_bridge.updates(executable="store-bridge.exe", window=4242)  # type: ignore[call-arg]
+    wrong: LicenseResult = store_bridge.read_result_line("updates", b"", 0)  # type: ignore[assignment]
+
+
 def later_misuses(license: LicenseResult, listed: ProductsResult, consumed: ConsumeResult,
                   left: BalanceResult) -> None:
     if license.exit_code == 1:
@@ -133,3 +159,6 @@ async def calls() -> None:
     read_consume: ConsumeResult = store_bridge.read_result_line("consume", b"", 0)
     reported: VersionResult = await store_bridge.aio.version(executable="store-bridge.exe", timeout=10)
     read_version: VersionResult = store_bridge.read_result_line("version", b"", 0)
+    pending: UpdatesResult = await store_bridge.aio.updates(executable="store-bridge.exe", timeout=60)
+    checked: UpdatesResult = store_bridge.updates(executable="store-bridge.exe", timeout=60)
+    read_updates: UpdatesResult = store_bridge.read_result_line("updates", b"", 0)
