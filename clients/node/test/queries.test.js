@@ -1,13 +1,13 @@
 'use strict';
 
-// license, products, collection and version against the real portable store-bridge and its simulated Store, and a
+// license, products, collection, updates and version against the real portable store-bridge and its simulated Store, and a
 // host's whole path through them with the client alone.
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { after, test } = require('node:test');
-const { buy, collection, license, products, version } = require('..');
+const { buy, collection, license, products, updates, version } = require('..');
 const { CATALOGUE, SKU, LICENCE_EXPIRES, encoded, ticks, catalogueScenario, catalogueProducts, traced } =
   require('./catalogue');
 
@@ -112,6 +112,34 @@ test('a product query failure keeps its code and its words; a missing object giv
     for (const [scenario, expected] of cases) {
       assert.deepEqual(await query(sim(scenario)), expected, `${query.name} ${scenario}`);
     }
+  }
+});
+
+test('updates lists the Store\'s updates by family name, and whether it may download them silently', async () => {
+  const NOTES = 'Contoso.Notes_8wekyb3d8bbwe';
+  const found = (list, canSilentlyDownload = true) =>
+    ({ status: 'ok', updates: list, canSilentlyDownload, error: null, exitCode: 0 });
+  const update = (packageFamilyName, version = '1.0.0.0', mandatory = false) =>
+    ({ packageFamilyName, version, mandatory });
+  const cases = [
+    ['', found([])],
+    [`package-update=${NOTES},version=1.4.2.0,mandatory=true;can-silently-download=false`,
+      found([update(NOTES, '1.4.2.0', true)], false)],
+    [`can-silently-download=missing;package-update=${NOTES}`, found([update(NOTES)], null)],
+    // Given out of order; a family name with what the line must escape.
+    [[`package-update=${encoded('Zé"\\')},version=65535.65535.65535.65535`, `package-update=${NOTES}`,
+      'package-update=Contoso.Notes.Dictionary_8wekyb3d8bbwe,version=2.0.0.1,mandatory=true'].join(';'),
+    found([update('Contoso.Notes.Dictionary_8wekyb3d8bbwe', '2.0.0.1', true), update(NOTES),
+      update('Zé"\\', '65535.65535.65535.65535')])],
+    ['request=E_FAIL', { status: 'error', code: '0x80004005', error: 'Unspecified error', exitCode: 1 }],
+    [`package-update=${NOTES};fail=PackageId.Version:E_ACCESSDENIED;restricted=${encoded(AWKWARD)}`,
+      { status: 'error', code: '0x80070005', error: AWKWARD, exitCode: 1 }],
+    ['results=null', { status: 'error', code: null, error: 'no result', exitCode: 1 }],
+    ['results=E_OUTOFMEMORY', { status: 'error', error: 'bad allocation', exitCode: 1 }],
+    ['crash=worker;after=50', { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
+  ];
+  for (const [scenario, expected] of cases) {
+    assert.deepEqual(await updates(sim(scenario)), expected, scenario);
   }
 });
 

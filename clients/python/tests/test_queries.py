@@ -1,4 +1,4 @@
-"""license, products, collection, consume, balance and version, synchronous and asyncio, against the real portable
+"""license, products, collection, consume, balance, updates and version, synchronous and asyncio, against the real portable
 store-bridge and its simulated Store; and a host's whole path through them with the client alone."""
 
 import asyncio
@@ -21,8 +21,8 @@ import store_bridge.aio  # noqa: E402
 from catalogue import (CATALOGUE, LICENCE_EXPIRES, catalogue_products, catalogue_scenario, encoded, sku,  # noqa: E402
                        ticks, traced)
 from store_bridge import (AddOnLicense, BalanceStatusResult, ConsumeFailure, ConsumeStatusResult, Failure,  # noqa: E402
-                          LicenseStatusResult, Product, ProductListResult, PurchaseStatusResult, QueryFailure,
-                          VersionStatusResult)
+                          LicenseStatusResult, PackageUpdate, Product, ProductListResult, PurchaseStatusResult,
+                          QueryFailure, UpdatesStatusResult, VersionStatusResult)
 
 EXECUTABLE = os.environ.get("STORE_BRIDGE_EXE")
 if not EXECUTABLE:
@@ -50,7 +50,7 @@ class Api:
 
     def __init__(self, name, module, wrap):
         self.name = name
-        for call in ("buy", "license", "products", "collection", "consume", "balance", "version"):
+        for call in ("buy", "license", "products", "collection", "consume", "balance", "updates", "version"):
             setattr(self, call, wrap(getattr(module, call)))
 
 
@@ -149,6 +149,28 @@ class Queries(Runs):
                 self.assertEqual(query(**self.sim(scenario)), expected)
 
         self.each(cases, check)
+
+    def test_updates(self):
+        notes, dictionary = "Contoso.Notes_8wekyb3d8bbwe", "Contoso.Notes.Dictionary_8wekyb3d8bbwe"
+        cases = [
+            ("", UpdatesStatusResult((), True)),
+            ("package-update=%s,version=1.4.2.0,mandatory=true;can-silently-download=false" % notes,
+             UpdatesStatusResult((PackageUpdate(notes, "1.4.2.0", True),), False)),
+            ("can-silently-download=missing;package-update=" + notes,
+             UpdatesStatusResult((PackageUpdate(notes, "1.0.0.0", False),), None)),
+            # Given out of order; a family name with what the line must escape.
+            (";".join(["package-update=%s,version=65535.65535.65535.65535" % encoded('Zé"\\'),
+                       "package-update=" + notes, "package-update=%s,version=2.0.0.1,mandatory=true" % dictionary]),
+             UpdatesStatusResult((PackageUpdate(dictionary, "2.0.0.1", True), PackageUpdate(notes, "1.0.0.0", False),
+                                  PackageUpdate('Zé"\\', "65535.65535.65535.65535", False)), True)),
+            ("request=E_FAIL", QueryFailure("0x80004005", "Unspecified error")),
+            ("package-update=%s;fail=PackageId.Version:E_ACCESSDENIED;restricted=%s" % (notes, encoded(AWKWARD)),
+             QueryFailure("0x80070005", AWKWARD)),
+            ("results=null", QueryFailure(None, "no result")),
+            ("results=E_OUTOFMEMORY", Failure("bad allocation")),
+            ("crash=worker;after=50", Failure("crash", False)),
+        ]
+        self.each(cases, lambda api, scenario, expected: self.assertEqual(api.updates(**self.sim(scenario)), expected))
 
     def test_version(self):
         package = "Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe"
