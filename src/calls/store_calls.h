@@ -17,18 +17,17 @@ com_ptr<winabi::IPurchaseOperation> request_purchase(winabi::IStoreContext* cont
 com_ptr<winabi::IReviewOperation> request_rate_and_review(winabi::IStoreContext* context);
 
 // The handler may run before this returns, when the operation has already ended.
-template <class Result>
-void set_completed(winabi::IAsyncOperation<Result>* operation,
-                   winabi::IAsyncOperationCompletedHandler<Result>* handler) {
+template <class Operation>
+void set_completed(Operation* operation, typename Operation::completed_handler* handler) {
     check_hresult(operation->put_Completed(handler));
 }
 
 winabi::AsyncStatus async_status(IUnknown* operation);
 
 // Null when the operation ended without a result object.
-template <class Result>
-com_ptr<Result> get_results(winabi::IAsyncOperation<Result>* operation) {
-    com_ptr<Result> result;
+template <class Operation>
+com_ptr<typename Operation::result_type> get_results(Operation* operation) {
+    com_ptr<typename Operation::result_type> result;
     check_hresult(operation->GetResults(result.put()));
     return result;
 }

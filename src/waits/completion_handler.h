@@ -8,14 +8,14 @@
 
 #include <memory>
 
-// Outcome offers `slots` (a completion_outcome<Result>) and `wake()`.
-template <class Result, class Outcome>
+// Outcome offers `slots` (a completion_outcome of the operation's result) and `wake()`.
+template <class Operation, class Outcome>
 class completion_handler final
-    : public agile_object<completion_handler<Result, Outcome>, winabi::IAsyncOperationCompletedHandler<Result>> {
+    : public agile_object<completion_handler<Operation, Outcome>, typename Operation::completed_handler> {
 public:
     explicit completion_handler(std::shared_ptr<Outcome> outcome) : outcome_(std::move(outcome)) {}
 
-    HRESULT STDMETHODCALLTYPE Invoke(winabi::IAsyncOperation<Result>* operation, winabi::AsyncStatus) override {
+    HRESULT STDMETHODCALLTYPE Invoke(Operation* operation, winabi::AsyncStatus) override {
         // Late: the flow has fetched the outcome itself, or stopped waiting.
         if (!outcome_->slots.claim()) return S_OK;
         outcome_->slots.publish(fetch_outcome(operation));
@@ -28,9 +28,9 @@ private:
 };
 
 // Creates the handler and gives it to the operation; from then on only the operation holds it.
-template <class Result, class Outcome>
-void complete_into(winabi::IAsyncOperation<Result>* operation, std::shared_ptr<Outcome> outcome) {
-    const auto handler = com_ptr<winabi::IAsyncOperationCompletedHandler<Result>>::attach(
-        new completion_handler<Result, Outcome>(std::move(outcome)));
+template <class Operation, class Outcome>
+void complete_into(Operation* operation, std::shared_ptr<Outcome> outcome) {
+    const auto handler = com_ptr<typename Operation::completed_handler>::attach(
+        new completion_handler<Operation, Outcome>(std::move(outcome)));
     set_completed(operation, handler.get());
 }

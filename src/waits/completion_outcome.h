@@ -57,9 +57,9 @@ private:
 };
 
 // The operation's outcome, fetched the same way by handler and flow.
-template <class Result>
-typename completion_outcome<Result>::taken fetch_outcome(winabi::IAsyncOperation<Result>* operation) noexcept {
-    typename completion_outcome<Result>::taken fetched;
+template <class Operation>
+typename completion_outcome<typename Operation::result_type>::taken fetch_outcome(Operation* operation) noexcept {
+    typename completion_outcome<typename Operation::result_type>::taken fetched;
     try {
         fetched.result = get_results(operation);
     } catch (...) {

@@ -82,9 +82,9 @@ wait_end service_queue(const Outcome& outcome, const owner_watch& owner, wait_ru
 }
 
 // `event`: the completion event the handler signals; empty for a wake-up message.
-template <class Result>
-waited<Result> wait_for_operation(winabi::IAsyncOperation<Result>* operation, HWND anchor, const owner_watch& owner,
-                                  wait_rules rules, unique_handle event = {}) {
+template <class Operation, class Result = typename Operation::result_type>
+waited<Result> wait_for_operation(Operation* operation, HWND anchor, const owner_watch& owner, wait_rules rules,
+                                  unique_handle event = {}) {
     const auto outcome = std::make_shared<shared_outcome<Result>>(anchor, GetCurrentThreadId(), std::move(event));
     complete_into(operation, outcome);
     if (rules.status_ends_wait && !outcome->is_done() &&

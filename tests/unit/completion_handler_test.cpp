@@ -66,7 +66,7 @@ struct test_outcome {
     void wake() noexcept { ++wakes; }
 };
 
-using handler = completion_handler<IStorePurchaseResult, test_outcome>;
+using handler = completion_handler<winabi::IPurchaseOperation, test_outcome>;
 
 com_ptr<handler> make_handler(const std::shared_ptr<test_outcome>& outcome) {
     return com_ptr<handler>::attach(new handler(outcome));
