@@ -9,7 +9,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[3]
 GUIDE = (ROOT / "docs" / "hosts.md").read_text(encoding="utf-8")
 EXAMPLES = ["clients/node/examples/electron-main.js", "clients/python/examples/store_actions.py",
-            "clients/node/examples/owned-add-ons.js", "clients/python/examples/coin_shop.py"]
+            "clients/node/examples/owned-add-ons.js", "clients/python/examples/coin_shop.py",
+            "clients/node/examples/app-updates.js"]
 
 EXECUTABLE = os.environ.get("STORE_BRIDGE_EXE")
 if not EXECUTABLE:
@@ -28,7 +29,7 @@ class Guide(unittest.TestCase):
 
     def test_ci_recipes_give_the_lines_shown(self):
         recipes = RECIPE.findall(GUIDE)
-        self.assertGreaterEqual(len(recipes), 26)
+        self.assertGreaterEqual(len(recipes), 32)
         for command, scenario, line, exit_code in recipes:
             with self.subTest(command=command, scenario=scenario):
                 environment = dict(os.environ, STORE_BRIDGE_SIM=scenario or "")
