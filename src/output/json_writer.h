@@ -45,6 +45,8 @@ public:
         const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
         return literal(std::string_view(digits, static_cast<std::size_t>(end - digits)));
     }
+    // Written as given: the text of a JSON number, made by the caller in the form its line needs.
+    json_writer& number(std::string_view json_number) { return literal(json_number); }
     // 100-ns ticks since 1601 in the form date_time_text.h gives, null where it gives none.
     json_writer& date(std::int64_t ticks);
 
