@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -43,5 +44,57 @@ TEST(output_claim, exactly_one_of_many_racing_writers_wins) {
         for (auto& thread : threads) thread.join();
         EXPECT_EQ(winners, 1) << round;
         EXPECT_TRUE(claim.is_written()) << round;
+    }
+}
+
+// A progress line goes out only while nothing is claimed; a claim waits for the
+// one in flight and then takes standard output, after which no progress line goes.
+TEST(output_claim, a_claim_waits_for_the_progress_line_in_flight) {
+    output_claim claim;
+    ASSERT_TRUE(claim.begin_progress());
+    EXPECT_FALSE(claim.begin_progress()); // one at a time
+    std::atomic<bool> progress_done{false}, claimed{false};
+    std::thread crash([&] {
+        claimed = claim.claim(1);
+        // The claim came only after the progress line was out.
+        EXPECT_TRUE(progress_done.load());
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(claimed.load());
+    progress_done = true;
+    claim.end_progress();
+    crash.join();
+    EXPECT_TRUE(claimed.load());
+    EXPECT_EQ(claim.exit_code(), 1);
+    EXPECT_FALSE(claim.begin_progress());
+    claim.mark_written();
+    EXPECT_FALSE(claim.begin_progress());
+}
+
+TEST(output_claim, progress_lines_and_one_racing_claim_never_overlap) {
+    for (int round = 0; round < 100; ++round) {
+        output_claim claim;
+        std::atomic<int> writing{0}, overlaps{0}, progress_after_claim{0};
+        std::atomic<bool> claimed{false};
+        std::thread progress([&] {
+            for (int line = 0; line < 50; ++line) {
+                if (!claim.begin_progress()) continue;
+                if (claimed.load()) ++progress_after_claim;
+                if (writing.fetch_add(1) != 0) ++overlaps;
+                writing.fetch_sub(1);
+                claim.end_progress();
+            }
+        });
+        std::thread last([&] {
+            ASSERT_TRUE(claim.claim(0));
+            claimed = true;
+            if (writing.fetch_add(1) != 0) ++overlaps;
+            writing.fetch_sub(1);
+            claim.mark_written();
+        });
+        progress.join();
+        last.join();
+        EXPECT_EQ(overlaps, 0) << round;
+        EXPECT_EQ(progress_after_claim, 0) << round;
     }
 }
