@@ -18,6 +18,16 @@ inline result_line query_failure_line(const platform_failure& failure, const std
     return query_failure_line(failure.code(), platform_failure_message(failure), tracking_id);
 }
 
+// The failure line of an operation that ended without a result: its code and
+// words, or "no result"; a shortage of memory is raised as the general failure.
+template <class Taken>
+result_line no_result_line(const Taken& taken, const std::optional<GUID>& tracking_id = {}) {
+    if (taken.code == E_OUTOFMEMORY) throw std::bad_alloc();
+    if (taken.code < 0) return query_failure_line(taken.code, taken.failure_text(), tracking_id);
+    const wide_view text = taken.failure_text();
+    return query_failure_line(text.empty() ? WIDE("no result") : text, tracking_id);
+}
+
 // `start(context)` starts the query and gives its operation (null: none);
 // `read(result)` reads the Store's result into the line. Every failure line
 // carries the tracking ID, when there is one.
@@ -29,10 +39,7 @@ result_line run_store_query(Start start, Read read, const std::optional<GUID>& t
         if (!operation) return query_failure_line(WIDE("no operation"), tracking_id);
         const auto taken = wait_for_operation(operation.get(), nullptr, owner_watch(), purchase_wait).outcome;
         if (taken.result) return read(taken.result.get());
-        if (taken.code == E_OUTOFMEMORY) throw std::bad_alloc();
-        if (taken.code < 0) return query_failure_line(taken.code, taken.failure_text(), tracking_id);
-        const wide_view text = taken.failure_text();
-        return query_failure_line(text.empty() ? WIDE("no result") : text, tracking_id);
+        return no_result_line(taken, tracking_id);
     } catch (const platform_failure& failure) {
         return query_failure_line(failure, tracking_id);
     }
