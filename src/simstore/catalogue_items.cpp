@@ -2,6 +2,7 @@
 #include "scenario_values.h"
 #include "store_fields.h"
 
+#include <array>
 #include <memory>
 
 namespace simstore {
@@ -18,6 +19,19 @@ std::optional<wide_string> read_attributes(std::string_view text, Apply apply) {
         if (!apply(parts[i].substr(0, equals), parts[i].substr(equals + 1))) return std::nullopt;
     }
     return read_text(parts[0]);
+}
+
+// A.B.C.D, each part 0 to 65535.
+std::optional<std::array<UINT16, 4>> read_version(std::string_view text) {
+    const auto parts = split(text, '.');
+    if (parts.size() != 4) return std::nullopt;
+    std::array<UINT16, 4> version{};
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const auto part = read_int32(parts[i]);
+        if (!part || *part < 0 || *part > 0xFFFF || parts[i].starts_with('-')) return std::nullopt;
+        version[i] = static_cast<UINT16>(*part);
+    }
+    return version;
 }
 
 } // namespace
@@ -69,6 +83,18 @@ std::optional<product_settings> read_product(std::string_view text) {
     if (priced) product.price = price;
     else product.price.reset();
     return product;
+}
+
+std::optional<package_update_settings> read_package_update(std::string_view text) {
+    package_update_settings update;
+    const auto family_name = read_attributes(text, [&](std::string_view name, std::string_view value) {
+        if (name == "version") return assign(read_version(value), update.version);
+        if (name == "mandatory") return assign(read_bool(value), update.mandatory);
+        return false;
+    });
+    if (!family_name || family_name->empty()) return std::nullopt;
+    update.family_name = *family_name;
+    return update;
 }
 
 std::optional<std::pair<store_field, HRESULT>> read_field_failure(std::string_view text) {

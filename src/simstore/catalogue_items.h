@@ -1,5 +1,5 @@
 // Readers of the scenario items that describe the Store's catalogue: an add-on
-// licence, a product, a failing field. Each gives nothing for text that is not
+// licence, a product, a package update, a failing field. Each gives nothing for text that is not
 // exactly such an item.
 #pragma once
 
@@ -16,6 +16,9 @@ std::optional<add_on_settings> read_add_on(std::string_view text);
 // ID[,kind=TEXT][,title=TEXT][,description=TEXT][,price=TEXT][,base-price=TEXT][,currency=TEXT]
 // [,on-sale=BOOL][,sale-ends=TICKS][,recurrence-price=TEXT][,pricing=none][,in-collection=BOOL][,token=TEXT]
 std::optional<product_settings> read_product(std::string_view text);
+
+// FAMILY[,version=A.B.C.D][,mandatory=BOOL], the family not empty
+std::optional<package_update_settings> read_package_update(std::string_view text);
 
 // Object.Field:HRESULT, e.g. Product.Title:E_FAIL
 std::optional<std::pair<store_field, HRESULT>> read_field_failure(std::string_view text);

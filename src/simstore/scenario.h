@@ -2,7 +2,7 @@
 // environment variable STORE_BRIDGE_SIM, after the items of the scenario file
 // that STORE_BRIDGE_SIM_FILE names) asks for it. Every field's default is
 // the plain run: every request succeeds after 100 ms; the app has a full
-// licence without add-ons, and the Store lists no products.
+// licence without add-ons, and the Store lists no products and no updates.
 #pragma once
 
 #include "../platform/win.h"
@@ -63,6 +63,8 @@ enum class store_field {
     product_offer_token,
     price_base, price_formatted, price_on_sale, price_sale_end, price_currency, price_recurrence,
     consumable_status, consumable_balance, consumable_extended_error,
+    update_package, update_mandatory, package_id, package_family_name, package_version,
+    context_can_silently_download,
     count
 };
 
@@ -106,6 +108,16 @@ struct product_settings {
     wide_string offer_token;
 };
 
+// An update the Store offers for one of the app's packages.
+struct package_update_settings {
+    wide_string family_name;
+    std::array<UINT16, 4> version{1, 0, 0, 0}; // major, minor, build, revision
+    bool mandatory = false;
+};
+
+// Whether the context offers IStoreContext3, and what it says there.
+enum class silent_download { allowed, refused, missing };
+
 // Add-ons and products made up on demand after the declared ones, for benchmarks.
 struct generated_catalogue {
     std::uint32_t add_ons = 0;
@@ -140,6 +152,8 @@ struct scenario {
     HRESULT extended_error = S_OK; // of the product query and the consumable results
     INT32 consumable = 0;
     UINT32 balance = 0;
+    std::vector<package_update_settings> package_updates; // in the Store's order
+    silent_download can_silently_download = silent_download::allowed;
     generated_catalogue generated;
     std::array<HRESULT, static_cast<std::size_t>(store_field::count)> field_failures{}; // S_OK: the read succeeds
     std::vector<posted_message> posts;

@@ -1,7 +1,7 @@
 // The scenario language: items "key=value" separated by ';', blanks around an
 // item ignored, empty items skipped. A repeated key replaces the earlier value,
-// except "window", "post", "add-on", "product" and "fail", which add one more
-// each time.
+// except "window", "post", "add-on", "product", "package-update" and "fail",
+// which add one more each time.
 #include "scenario.h"
 #include "catalogue.h"
 #include "catalogue_items.h"
@@ -209,6 +209,16 @@ const key_rule rules[] = {
          if (v == "0" || v == "S_OK") return s.extended_error = S_OK, true;
          if (v == "S_FALSE") return s.extended_error = S_FALSE, true;
          return assign(read_hresult(v), s.extended_error);
+     }},
+    {"package-update",
+     "FAMILY[,version=A.B.C.D][,mandatory=BOOL]: FAMILY percent-encoded, not empty; A to D each 0 to 65535",
+     [](std::string_view v, scenario& s) { return append(read_package_update(v), s.package_updates); }},
+    {"can-silently-download", "true, false or missing",
+     [](std::string_view v, scenario& s) {
+         if (v == "missing") return s.can_silently_download = silent_download::missing, true;
+         const auto allowed = read_bool(v);
+         if (allowed) s.can_silently_download = *allowed ? silent_download::allowed : silent_download::refused;
+         return allowed.has_value();
      }},
     {"fail", "Object.Field:HRESULT",
      [](std::string_view v, scenario& s) {

@@ -47,6 +47,13 @@ inline constexpr field_names store_field_names[] = {
     {store_field::consumable_status, "ConsumableResult", "get_Status", "IStoreConsumableResult", "result"},
     {store_field::consumable_balance, "ConsumableResult", "get_BalanceRemaining", "IStoreConsumableResult", "result"},
     {store_field::consumable_extended_error, "ConsumableResult", "get_ExtendedError", "IStoreConsumableResult", "result"},
+    {store_field::update_package, "StorePackageUpdate", "get_Package", "IStorePackageUpdate", "packageUpdate"},
+    {store_field::update_mandatory, "StorePackageUpdate", "get_Mandatory", "IStorePackageUpdate", "packageUpdate"},
+    {store_field::package_id, "Package", "get_Id", "IPackage", "package"},
+    {store_field::package_family_name, "PackageId", "get_FamilyName", "IPackageId", "packageId"},
+    {store_field::package_version, "PackageId", "get_Version", "IPackageId", "packageId"},
+    {store_field::context_can_silently_download, "IStoreContext3", "get_CanSilentlyDownloadStorePackageUpdates",
+     "IStoreContext3", "context"},
 };
 static_assert(std::size(store_field_names) == static_cast<std::size_t>(store_field::count));
 

@@ -1,11 +1,12 @@
 // The scenario keys of the query results: the app's licence, add-on licences
-// and products with every field, null objects, failing fields, generated
-// catalogues, and the message that names a refused item.
+// and products with every field, null objects, package updates, failing
+// fields, generated catalogues, and the message that names a refused item.
 #include "simstore/catalogue.h"
 #include "simstore/scenario.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <sstream>
 
 namespace {
@@ -39,6 +40,10 @@ std::string describe(const scenario& s) {
                 << utf8_of(p.price->recurrence);
         else out << " noprice";
     }
+    for (const package_update_settings& u : s.package_updates)
+        out << " update " << utf8_of(u.family_name) << '|' << u.version[0] << '.' << u.version[1] << '.'
+            << u.version[2] << '.' << u.version[3] << '|' << u.mandatory;
+    out << " silent " << static_cast<int>(s.can_silently_download);
     out << std::hex;
     for (std::size_t i = 0; i < s.field_failures.size(); ++i)
         if (s.field_failures[i]) out << " fail " << i << '=' << s.field_failures[i];
@@ -98,6 +103,32 @@ const good_case good_cases[] = {
          s.field_failures[static_cast<std::size_t>(store_field::app_add_ons)] = static_cast<HRESULT>(0x80070005);
          s.field_failures[static_cast<std::size_t>(store_field::price_sale_end)] = static_cast<HRESULT>(0x8000000B);
      }},
+    {"package-update=Contoso.App_8wekyb3d8bbwe",
+     [](scenario& s) { s.package_updates.push_back({WIDE("Contoso.App_8wekyb3d8bbwe"), {1, 0, 0, 0}, false}); }},
+    {"package-update=B%2Cx,version=65535.0.7.1,mandatory=true;package-update=A,mandatory=false,version=0.0.0.0",
+     [](scenario& s) {
+         s.package_updates.push_back({WIDE("B,x"), {65535, 0, 7, 1}, true});
+         s.package_updates.push_back({WIDE("A"), {0, 0, 0, 0}, false});
+     }},
+    {"package-update=A,version=1.2.3.4,version=5.6.7.8",
+     [](scenario& s) { s.package_updates.push_back({WIDE("A"), {5, 6, 7, 8}, false}); }},
+    {"can-silently-download=false", [](scenario& s) { s.can_silently_download = silent_download::refused; }},
+    {"can-silently-download=missing", [](scenario& s) { s.can_silently_download = silent_download::missing; }},
+    {"can-silently-download=missing;can-silently-download=true", [](scenario&) {}},
+    {"fail=StorePackageUpdate.Package:E_FAIL;fail=StorePackageUpdate.Mandatory:E_BOUNDS;fail=Package.Id:E_FAIL;"
+     "fail=PackageId.FamilyName:E_FAIL;fail=PackageId.Version:E_BOUNDS;"
+     "fail=IStoreContext3.CanSilentlyDownloadStorePackageUpdates:0x80070005",
+     [](scenario& s) {
+         const auto fail = [&](store_field field, std::uint32_t code) {
+             s.field_failures[static_cast<std::size_t>(field)] = static_cast<HRESULT>(code);
+         };
+         fail(store_field::update_package, 0x80004005);
+         fail(store_field::update_mandatory, 0x8000000B);
+         fail(store_field::package_id, 0x80004005);
+         fail(store_field::package_family_name, 0x80004005);
+         fail(store_field::package_version, 0x8000000B);
+         fail(store_field::context_can_silently_download, 0x80070005);
+     }},
     {"generate-add-ons=1000;generate-products=5:20",
      [](scenario& s) {
          s.generated.add_ons = 1000;
@@ -111,6 +142,9 @@ struct bad_case {
     const char* item;
     const char* problem;
 };
+
+constexpr const char* update_expected =
+    "expected FAMILY[,version=A.B.C.D][,mandatory=BOOL]: FAMILY percent-encoded, not empty; A to D each 0 to 65535";
 
 const bad_case bad_cases[] = {
     {"app-active=yes", "app-active=yes", "expected true or false"},
@@ -128,6 +162,24 @@ const bad_case bad_cases[] = {
     {"fail=Product.Title", "fail=Product.Title", "expected Object.Field:HRESULT"},
     {"fail=Title:E_FAIL", "fail=Title:E_FAIL", "expected Object.Field:HRESULT"},
     {"fail=License.Title:E_FAIL", "fail=License.Title:E_FAIL", "expected Object.Field:HRESULT"},
+    {"fail=Package.FamilyName:E_FAIL", "fail=Package.FamilyName:E_FAIL", "expected Object.Field:HRESULT"},
+    {"fail=IStoreContext3.TrySilentDownloadStorePackageUpdatesAsync:E_FAIL",
+     "fail=IStoreContext3.TrySilentDownloadStorePackageUpdatesAsync:E_FAIL", "expected Object.Field:HRESULT"},
+    {"package-update=", "package-update=", update_expected},
+    {"package-update=,mandatory=true", "package-update=,mandatory=true", update_expected},
+    {"package-update=%zz", "package-update=%zz", update_expected},
+    {"package-update=F,version=1.2.3", "package-update=F,version=1.2.3", update_expected},
+    {"package-update=F,version=1.2.3.4.5", "package-update=F,version=1.2.3.4.5", update_expected},
+    {"package-update=F,version=1.2.3.65536", "package-update=F,version=1.2.3.65536", update_expected},
+    {"package-update=F,version=1.-1.3.4", "package-update=F,version=1.-1.3.4", update_expected},
+    {"package-update=F,version=1.-0.3.4", "package-update=F,version=1.-0.3.4", update_expected},
+    {"package-update=F,version=1..3.4", "package-update=F,version=1..3.4", update_expected},
+    {"package-update=F,version=1.2.3.4x", "package-update=F,version=1.2.3.4x", update_expected},
+    {"package-update=F,version", "package-update=F,version", update_expected},
+    {"package-update=F,mandatory=yes", "package-update=F,mandatory=yes", update_expected},
+    {"package-update=F,colour=red", "package-update=F,colour=red", update_expected},
+    {"package-update=F;can-silently-download=maybe", "can-silently-download=maybe",
+     "expected true, false or missing"},
     {"generate-add-ons=1000001", "generate-add-ons=1000001", "expected a count up to 1000000"},
     {"generate-products=5:6:7", "generate-products=5:6:7", "expected COUNT[:LENGTH], each up to 1000000"},
     {"generate-products=-1", "generate-products=-1", "expected COUNT[:LENGTH], each up to 1000000"},
