@@ -3,9 +3,11 @@
 #include "consumable_result.h"
 #include "error_information.h"
 #include "faults.h"
+#include "field_reads.h"
 #include "kinds_reader.h"
 #include "license_objects.h"
 #include "operation.h"
+#include "package_update_objects.h"
 #include "product_objects.h"
 #include "results.h"
 #include "window_fields.h"
@@ -21,9 +23,10 @@
 namespace simstore {
 namespace {
 
-// The two interfaces the bridge asks for by name, any other as its IID.
+// The interfaces the bridge asks for by name, any other as its IID.
 std::string interface_name(REFIID iid) {
     if (iid == winabi::IInitializeWithWindow::iid) return "IInitializeWithWindow";
+    if (iid == winabi::IStoreContext3::iid) return "IStoreContext3";
     if (iid == winabi::IStoreContext4::iid) return "IStoreContext4";
     char text[39];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
@@ -32,15 +35,18 @@ std::string interface_name(REFIID iid) {
     return text;
 }
 
-class store_context final : public com_object<store_context, winabi::IStoreContext, winabi::IStoreContext4,
-                                              winabi::IInitializeWithWindow, IAgileObject> {
+class store_context final
+    : public com_object<store_context, winabi::IStoreContext, winabi::IStoreContext3, winabi::IStoreContext4,
+                        winabi::IInitializeWithWindow, IAgileObject> {
 public:
     explicit store_context(shared_simulation simulation) : simulation_(std::move(simulation)) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         simulation_->log.record("QueryInterface", "context",
                                 [&](json_writer& line) { line.member("interface").string(interface_name(iid)); });
-        if (iid == winabi::IInitializeWithWindow::iid && simulation_->settings.bind_missing) {
+        const scenario& settings = simulation_->settings;
+        if ((iid == winabi::IInitializeWithWindow::iid && settings.bind_missing) ||
+            (iid == winabi::IStoreContext3::iid && settings.can_silently_download == silent_download::missing)) {
             if (object) *object = nullptr;
             return E_NOINTERFACE;
         }
@@ -102,7 +108,47 @@ public:
         return request_consumable(GUID{}, operation);
     }
 
+    HRESULT STDMETHODCALLTYPE
+    GetAppAndOptionalStorePackageUpdatesAsync(winabi::IPackageUpdatesOperation** operation) override {
+        simulation_->log.record("GetAppAndOptionalStorePackageUpdatesAsync", "context",
+                                [](json_writer& line) { line.member("via").string("IStoreContext"); });
+        return request(operation, result_maker<winabi::IPackageUpdates>(
+                                      [simulation = simulation_](winabi::IPackageUpdates** updates) {
+                                          return create_package_updates(simulation, updates);
+                                      }));
+    }
+
+    HRESULT STDMETHODCALLTYPE get_CanSilentlyDownloadStorePackageUpdates(boolean* value) override {
+        return read_value(*simulation_, store_field::context_can_silently_download, value,
+                          simulation_->settings.can_silently_download == silent_download::allowed);
+    }
+
     // Nothing else of the Store is simulated.
+    HRESULT STDMETHODCALLTYPE RequestPurchaseWithPurchasePropertiesAsync(HSTRING, IInspectable*,
+                                                                         IInspectable** operation) override {
+        *operation = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE RequestDownloadStorePackageUpdatesAsync(
+        winabi::IIterable<winabi::IStorePackageUpdate*>*, winabi::IPackageUpdateOperation** operation) override {
+        *operation = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE RequestDownloadAndInstallStorePackageUpdatesAsync(
+        winabi::IIterable<winabi::IStorePackageUpdate*>*, winabi::IPackageUpdateOperation** operation) override {
+        *operation = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE TrySilentDownloadStorePackageUpdatesAsync(
+        winabi::IIterable<winabi::IStorePackageUpdate*>*, winabi::IPackageUpdateOperation** operation) override {
+        *operation = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE TrySilentDownloadAndInstallStorePackageUpdatesAsync(
+        winabi::IIterable<winabi::IStorePackageUpdate*>*, winabi::IPackageUpdateOperation** operation) override {
+        *operation = nullptr;
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE get_User(IInspectable**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE add_OfflineLicensesChanged(IUnknown*, INT64*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE remove_OfflineLicensesChanged(INT64) override { return E_NOTIMPL; }

@@ -3,6 +3,7 @@
 #include "operation.h"
 #include "worker_thread.h"
 #include "../abi/consumable_abi.h"
+#include "../abi/update_abi.h"
 #include "../platform/com_object.h"
 #include "../platform/com_ptr.h"
 
@@ -221,5 +222,7 @@ template HRESULT start_operation(const shared_simulation&, result_maker<winabi::
                                  winabi::IProductQueryOperation**);
 template HRESULT start_operation(const shared_simulation&, result_maker<winabi::IStoreConsumableResult>,
                                  winabi::IConsumableOperation**);
+template HRESULT start_operation(const shared_simulation&, result_maker<winabi::IPackageUpdates>,
+                                 winabi::IPackageUpdatesOperation**);
 
 } // namespace simstore
