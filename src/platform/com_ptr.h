@@ -26,6 +26,11 @@ public:
         result.ptr_ = raw;
         return result;
     }
+    // Takes a reference of its own to an object the caller only lends.
+    static com_ptr copy_from(T* raw) noexcept {
+        if (raw) raw->AddRef();
+        return attach(raw);
+    }
     T* detach() noexcept { return std::exchange(ptr_, nullptr); }
 
     T* get() const noexcept { return ptr_; }

@@ -1,13 +1,16 @@
 // The one way a flow waits for a Store operation: the thread's message queue
 // stays serviced (a Store dialog owned by the anchor stays responsive), the
 // handler's wake-up ends the wait, a handler that comes late finds the outcome
-// shared, and the host's window, when there is one, is watched throughout.
+// shared, the host's window, when there is one, is watched throughout, and the
+// progress reports of an operation that has them are written as they come.
 #pragma once
 
 #include "completion_handler.h"
 #include "completion_outcome.h"
 #include "owner_watch.h"
+#include "progress_feed.h"
 #include "../calls/store_calls.h"
+#include "../output/standard_output.h"
 
 #include <atomic>
 #include <memory>
@@ -56,13 +59,17 @@ struct shared_outcome {
 };
 
 // Services the queue until the handler has woken the flow, a quit message ends
-// the wait (when the rules say so), or the owner closes. MWMO_INPUTAVAILABLE:
-// input that an earlier look at the queue left there still wakes the wait.
+// the wait (when the rules say so), or the owner closes; writes each progress
+// report that comes before the end. MWMO_INPUTAVAILABLE: input that an earlier
+// look at the queue left there still wakes the wait.
 template <class Outcome>
-wait_end service_queue(const Outcome& outcome, const owner_watch& owner, wait_rules rules) {
-    HANDLE handles[3];
+wait_end service_queue(const Outcome& outcome, const owner_watch& owner, wait_rules rules,
+                        progress_feed* progress = nullptr) {
+    HANDLE handles[4];
     DWORD count = 0;
     if (outcome.event) handles[count++] = outcome.event.get();
+    const DWORD progress_signal = WAIT_OBJECT_0 + count;
+    if (progress) handles[count++] = progress->ready();
     const DWORD owner_signals_from = WAIT_OBJECT_0 + count;
     if (owner.process()) handles[count++] = owner.process();
     if (owner.window_gone()) handles[count++] = owner.window_gone();
@@ -72,6 +79,13 @@ wait_end service_queue(const Outcome& outcome, const owner_watch& owner, wait_ru
         // A wait that fails would fail again at once: the run ends instead of spinning.
         if (waited == WAIT_FAILED) raise_last_error();
         if (waited >= owner_signals_from && waited < WAIT_OBJECT_0 + count) return wait_end::owner_closed;
+        if (progress && waited == progress_signal) {
+            for (const progress_record& report : progress->take()) {
+                if (outcome.is_done()) break; // the end came first: no report follows it
+                write_progress_line(progress_line(report));
+            }
+            continue;
+        }
         MSG message;
         while (!outcome.is_done() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT && rules.quit_ends_wait) return wait_end::quit;
@@ -82,18 +96,22 @@ wait_end service_queue(const Outcome& outcome, const owner_watch& owner, wait_ru
 }
 
 // `event`: the completion event the handler signals; empty for a wake-up message.
+// `progress`: the feed of the operation's progress handler, when its reports are written.
 template <class Operation, class Result = typename Operation::result_type>
 waited<Result> wait_for_operation(Operation* operation, HWND anchor, const owner_watch& owner, wait_rules rules,
-                                  unique_handle event = {}) {
+                                  unique_handle event = {}, progress_feed* progress = nullptr) {
     const auto outcome = std::make_shared<shared_outcome<Result>>(anchor, GetCurrentThreadId(), std::move(event));
     complete_into(operation, outcome);
     if (rules.status_ends_wait && !outcome->is_done() &&
         async_status(operation) != winabi::AsyncStatus::Started) {
+        if (progress) progress->close();
         if (outcome->slots.claim()) outcome->slots.publish(fetch_outcome(operation));
         // Otherwise the handler holds the claim; taking waits the moment it needs.
         return {outcome->slots.take(), wait_end::completed};
     }
-    const wait_end end = service_queue(*outcome, owner, rules);
+    const wait_end end = service_queue(*outcome, owner, rules, progress);
+    // Whatever ended the wait, no progress line goes out after it.
+    if (progress) progress->close();
     // The owner closed: whatever the Store does next, the run reports that, and
     // a handler still to come finds the claim taken.
     if (end == wait_end::owner_closed) return {{}, end};
