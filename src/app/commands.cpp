@@ -15,6 +15,7 @@ constexpr command commands[] = {
     {WIDE("consume"), 2, run_consume_flow},
     {WIDE("balance"), 1, run_balance_flow},
     {WIDE("updates"), 0, run_updates_flow},
+    {WIDE("update"), 0, run_update_flow},
 };
 
 } // namespace

@@ -57,3 +57,57 @@ std::optional<bool> can_silently_download(winabi::IStoreContext* context) {
     check_hresult(context3->get_CanSilentlyDownloadStorePackageUpdates(&can));
     return can != 0;
 }
+
+UINT32 update_count(winabi::IPackageUpdates* updates) {
+    UINT32 size = 0;
+    check_hresult(updates->get_Size(&size));
+    return size;
+}
+
+com_ptr<winabi::IIterable<winabi::IStorePackageUpdate*>> updates_as_iterable(winabi::IPackageUpdates* updates) {
+    com_ptr<winabi::IIterable<winabi::IStorePackageUpdate*>> iterable;
+    check_hresult(query(updates, winabi::IIterable<winabi::IStorePackageUpdate*>::iid, iterable));
+    return iterable;
+}
+
+com_ptr<winabi::IPackageUpdateOperation> request_update(winabi::IStoreContext* context,
+                                                       winabi::IIterable<winabi::IStorePackageUpdate*>* updates,
+                                                       bool download_only) {
+    com_ptr<winabi::IPackageUpdateOperation> operation;
+    check_hresult(download_only ? context->RequestDownloadStorePackageUpdatesAsync(updates, operation.put())
+                                : context->RequestDownloadAndInstallStorePackageUpdatesAsync(updates, operation.put()));
+    return operation;
+}
+
+com_ptr<winabi::IPackageUpdateOperation> request_silent_update(winabi::IStoreContext* context,
+                                                              winabi::IIterable<winabi::IStorePackageUpdate*>* updates,
+                                                              bool download_only) {
+    com_ptr<winabi::IStoreContext3> context3;
+    check_hresult(query(context, winabi::IStoreContext3::iid, context3));
+    com_ptr<winabi::IPackageUpdateOperation> operation;
+    check_hresult(download_only
+                      ? context3->TrySilentDownloadStorePackageUpdatesAsync(updates, operation.put())
+                      : context3->TrySilentDownloadAndInstallStorePackageUpdatesAsync(updates, operation.put()));
+    return operation;
+}
+
+result_line read_update_result(winabi::IStorePackageUpdateResult* result) {
+    winabi::StorePackageUpdateState overall{};
+    check_hresult(result->get_OverallState(&overall));
+    com_ptr<winabi::IVectorView<winabi::StorePackageUpdateStatus>> statuses;
+    check_hresult(result->get_StorePackageUpdateStatuses(statuses.put()));
+    std::vector<package_state_record> packages;
+    UINT32 size = 0;
+    if (statuses) check_hresult(statuses->get_Size(&size));
+    packages.reserve(size);
+    for (UINT32 index = 0; index < size; ++index) {
+        winabi::StorePackageUpdateStatus status{};
+        check_hresult(statuses->GetAt(index, &status));
+        // The caller owns the string of a structure it is handed.
+        package_state_record package;
+        *package.family_name.put() = status.PackageFamilyName;
+        package.state = static_cast<std::int32_t>(status.PackageUpdateState);
+        packages.push_back(std::move(package));
+    }
+    return update_result_line(static_cast<std::int32_t>(overall), packages);
+}

@@ -27,6 +27,11 @@ result_line run_collection_flow(std::span<const wide_string> arguments);
 
 // "updates": the updates the Store has for this app's packages; arguments are ignored.
 result_line run_updates_flow(std::span<const wide_string> arguments);
+// "update [--download-only] [--silent] [--progress] [<window handle>]": the same
+// check, then one call that downloads (and installs) every update it found,
+// with a progress line for each report when asked; "owner closed" when the
+// host's window goes away while the Store's UI is up.
+result_line run_update_flow(std::span<const wide_string> arguments);
 
 // "consume <StoreID> <quantity> [<trackingId>]": without a tracking ID, a new random one.
 result_line run_consume_flow(std::span<const wide_string> arguments);

@@ -7,6 +7,7 @@
 #include "output/error_text.h"
 #include "output/query_lines.h"
 #include "simstore/store_fields.h"
+#include "calls/update_calls.h"
 #include "simulated_context.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,16 @@ com_ptr<winabi::IStoreConsumableResult> consumable_for(const std::string& scenar
     return context ? results_of(request_consumable_balance(context.get(), WIDE("9NBLGGH4TNMP")).get()) : nullptr;
 }
 
+// The check for updates, read whole: the updates and whether the Store may download them silently.
+void read_updates_for(const std::string& scenario) {
+    const auto context = context_for("after=now;" + scenario);
+    ASSERT_TRUE(context);
+    const auto updates = results_of(request_app_updates(context.get()).get());
+    ASSERT_TRUE(updates);
+    read_app_updates(updates.get());
+    can_silently_download(context.get());
+}
+
 std::string products_line(const std::string& scenario, std::vector<wide_string> kinds, bool collection = false) {
     const auto result = products_for(scenario, std::move(kinds), collection);
     return result ? read_products(result.get()).text : "no result";
@@ -60,7 +71,8 @@ const std::vector<wide_string> every_kind = {WIDE("Durable"), WIDE("Consumable")
 // One of everything: a licence with an add-on, a product on sale with every field.
 const std::string catalogue =
     "app-sku=9NBLGGH4R315/0010;add-on=9NBLGGH4TNMP/0010,token=gold;"
-    "product=9NBLGGH4TNMP,title=Gold,price=$1.99,on-sale=true,sale-ends=134483328000000000,in-collection=true";
+    "product=9NBLGGH4TNMP,title=Gold,price=$1.99,on-sale=true,sale-ends=134483328000000000,in-collection=true;"
+    "package-update=Contoso.Notes_8wekyb3d8bbwe,version=1.4.2.0,mandatory=true";
 
 } // namespace
 
@@ -175,6 +187,7 @@ TEST(store_queries, a_failing_read_of_any_single_field_raises_its_failure) {
             ASSERT_TRUE(result);
             read_consumable_result(result.get());
         });
+        expect_failure([&] { read_updates_for(scenario); });
         EXPECT_EQ(failures, 1) << field;
     }
 }
