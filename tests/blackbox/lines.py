@@ -228,6 +228,25 @@ def updates_found(updates=(), can_silently_download=True):
                                  ("canSilentlyDownload", can_silently_download), ("error", None)]))
 
 
+def package_state(family, state="completed"):
+    return [("packageFamilyName", family), ("state", state)]
+
+
+def update_result(status="completed", packages=(), progress=()):
+    """The line of "update"; packages are package_state(...) lists in the line's order, after
+    the progress lines (progress_line(...) bytes) that come before it."""
+    return Line(*progress, *_member_pieces([("status", status), ("packages", list(packages)), ("error", None)]))
+
+
+def progress_line(family, state="downloading", package="0.5", total="0.5", downloaded=0, size=0) -> Line:
+    """The bytes of one progress line and its line break; the fractions as the line writes them."""
+    return b"".join(
+        piece if isinstance(piece, bytes) else b'"' + json_escape(piece.text.encode("utf-8")) + b'"'
+        for piece in [b'{"progress":{"packageFamilyName":', JsonString(family),
+                      b',"state":"%s","packageProgress":%s,"totalProgress":%s,"bytesDownloaded":%d,"downloadSize":%d}}\n'
+                      % (state.encode(), package.encode(), total.encode(), downloaded, size)])
+
+
 def _code(code) -> bytes:
     return b"null" if code is None else b'"0x%08X"' % code
 

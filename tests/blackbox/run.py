@@ -26,7 +26,7 @@ from pathlib import Path
 
 from case import NATIVE, OWNER, WINDOWS
 from cases import CASES
-from schema import validate_result_line
+from schema import validate_progress_line, validate_result_line
 
 ROOT = Path(__file__).resolve().parents[2]
 WINE_RUN = ROOT / "scripts" / "wine-run"
@@ -327,9 +327,16 @@ def check(case, target, code, out, err, milliseconds):
         problems.append("stdout %r, expected %r" % (out, case.stdout.resolve(target)))
     if err:
         problems.append("stderr %r" % err)
-    if out:
+    # Progress lines, each ending in a line break, then the result line without one.
+    *progress_lines, last = out.split(b"\n")
+    for progress in progress_lines:
         try:
-            line = strict_json_object(out)
+            validate_progress_line(strict_json_object(progress))
+        except ValueError as error:
+            problems.append("progress line %r is not one: %s" % (progress, error))
+    if last:
+        try:
+            line = strict_json_object(last)
         except ValueError as error:
             problems.append("stdout is not one JSON object: %s" % error)
         else:

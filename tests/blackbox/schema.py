@@ -1,8 +1,9 @@
 """JSON Schema (draft 2020-12) for exactly the keywords docs/result-line.schema.json
-uses, and the check of a result line against that schema.
+and docs/progress-line.schema.json use, and the check of a line against them.
 
     validate(instance, schema)     raises ValueError naming the problems
     validate_result_line(obj)      the same against the result-line schema
+    validate_progress_line(obj)    the same against the progress-line schema
 
 A keyword this validator does not know is refused rather than ignored, so the
 schema cannot grow a rule that nothing checks.
@@ -13,6 +14,7 @@ import json
 from pathlib import Path
 
 RESULT_LINE_SCHEMA = Path(__file__).resolve().parents[2] / "docs" / "result-line.schema.json"
+PROGRESS_LINE_SCHEMA = Path(__file__).resolve().parents[2] / "docs" / "progress-line.schema.json"
 
 ANNOTATIONS = {"$schema", "title", "description"}
 
@@ -74,6 +76,15 @@ def result_line_schema():
 def validate_result_line(obj):
     """Raises ValueError naming the problem when obj (the parsed line) has no documented shape."""
     validate(obj, result_line_schema(), "the result line")
+
+
+@functools.lru_cache(maxsize=None)
+def progress_line_schema():
+    return json.loads(PROGRESS_LINE_SCHEMA.read_text(encoding="utf-8"))
+
+
+def validate_progress_line(obj):
+    validate(obj, progress_line_schema(), "the progress line")
 
 
 def _type(instance, expected, schema, where):
