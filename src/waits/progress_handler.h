@@ -1,6 +1,8 @@
 // The progress handler of an operation that reports progress: it copies each
 // report (its string is the caller's, borrowed for the call) into the feed the
-// flow writes from. Agile, so the platform may call it on any thread.
+// flow writes from, unless the operation has ended: a report after the end,
+// even one that comes before the completion handler, is dropped. Agile, so the
+// platform may call it on any thread.
 #pragma once
 
 #include "agile_object.h"
@@ -16,15 +18,17 @@ class progress_handler final
 public:
     explicit progress_handler(std::shared_ptr<progress_feed> feed) : feed_(std::move(feed)) {}
 
-    HRESULT STDMETHODCALLTYPE Invoke(Operation*, winabi::StorePackageUpdateStatus report) override {
+    HRESULT STDMETHODCALLTYPE Invoke(Operation* operation, winabi::StorePackageUpdateStatus report) override {
         try {
+            if (async_status(operation) != winabi::AsyncStatus::Started) return S_OK;
             feed_->push({make_hstring(view_of(report.PackageFamilyName)),
                          static_cast<std::int32_t>(report.PackageUpdateState), report.PackageDownloadProgress,
                          report.TotalDownloadProgress, report.PackageBytesDownloaded,
                          report.PackageDownloadSizeInBytes});
             return S_OK;
         } catch (...) {
-            // A report that cannot be copied is lost; the update goes on.
+            // A report that cannot be copied, or whose operation cannot say
+            // whether it still runs, is lost; the update goes on.
             return E_OUTOFMEMORY;
         }
     }
