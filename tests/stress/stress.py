@@ -2,6 +2,7 @@
 """Stress runs of the bridge over random command lines and scenarios.
 
     stress.py [--sequential N] [--concurrent N] [--wine N] [--race N] [--wine-race N]
+              [--update-race N] [--wine-update-race N]
               [--crash-race N] [--wine-crash-race N] [--soak N] [--keep DIR]
               [--seed S] [--build DIR] [--windows-build DIR]
 
@@ -33,6 +34,12 @@ evidence: Wine never mapped the program, or Wine's launcher or loader gave up
 Store's DLL unmapped, no trace where the trace was on). Such a run is counted as Wine's and rerun once; it fails only
 when the rerun fails too. The bridge's own faults are never rerun.
 
+The update races (--update-race, --wine-update-race) run "update --progress"
+with a progress report at the very moment the update completes, and with a
+crash on the update's worker in the middle of a stream of reports: every
+progress line must be whole, in the bridge's form and followed by a line
+break, the last line a result or crash line, never a progress line after it.
+
 --crash-race N and --wine-crash-race N run only the widened crash race
 (async-status=1;after=0;crash=worker) N times and print the tally of exit
 codes, lines and standard error. --soak N is the long run beside the test
@@ -62,6 +69,7 @@ sys.path.insert(0, str(ROOT / "tests" / "blackbox"))
 
 import lines  # the result lines as the black-box cases build them
 from run import strict_json_object
+from schema import validate_progress_line
 
 WINE_RUN = ROOT / "scripts" / "wine-run"
 WITH_WINE = ROOT / "scripts" / "with-wine"
@@ -73,7 +81,8 @@ WINE_ABORT_EXIT = 3
 TRACE_SHARE = 10   # one race run in this many runs with the trace on
 CHUNK = 2000       # runs made and checked at a time, so that a long run holds only its failures
 SOAK_WINE_SHARE = 30
-DEFAULT_SIZES = {"sequential": 1000, "concurrent": 200, "wine": 200, "race": 3000, "wine_race": 300}  # a soak makes one Wine run for this many portable ones
+DEFAULT_SIZES = {"sequential": 1000, "concurrent": 200, "wine": 200, "race": 3000, "wine_race": 300,
+                 "update_race": 2000, "wine_update_race": 200}  # a soak makes one Wine run for this many portable ones
 
 # Wine's errors, and one line per module its loader maps: whether it mapped the
 # program, and whether the program went on to load the Store's DLL.
@@ -89,14 +98,18 @@ TRACE_NUMBERS = itertools.count(1)  # one file name per traced run in a stress r
 USAGE, GENERAL = "usage", "general failure"
 PURCHASE_STATUS, PURCHASE_FAILURE = "purchase status", "purchase failure"
 REVIEW_STATUS, REVIEW_FAILURE = "review status", "review failure"
+UPDATE_RESULT, QUERY_FAILURE = "update result", "query failure"
 CRASH, NO_LINE = "crash", "no line"
 EXIT_CODES = {USAGE: 2, GENERAL: 1, PURCHASE_STATUS: 0, PURCHASE_FAILURE: 1, REVIEW_STATUS: 0,
-              REVIEW_FAILURE: 1, CRASH: 1}
+              REVIEW_FAILURE: 1, UPDATE_RESULT: 0, QUERY_FAILURE: 1, CRASH: 1}
 ALLOWED = {
     "usage": {USAGE},
     "buy": {PURCHASE_STATUS, PURCHASE_FAILURE, GENERAL, CRASH},
     "review": {REVIEW_STATUS, REVIEW_FAILURE, GENERAL, CRASH},
+    "update": {UPDATE_RESULT, QUERY_FAILURE, GENERAL, CRASH},
 }
+UPDATE_STATES = ["pending", "downloading", "deploying", "completed", "cancelled", "error", "errorLowBattery",
+                 "errorWiFiRecommended", "errorWiFiRequired"]
 
 PURCHASE_WORDS = {0: "purchased", 1: "alreadyPurchased", 2: "cancelled", 3: "error", 4: "error"}
 REVIEW_WORDS = {0: "succeeded", 1: "cancelled", 2: "network", 3: "error"}
@@ -126,7 +139,7 @@ class Run:
     """One run: what goes in and what the outcome must be."""
 
     args: list                       # str or bytes
-    command: str                     # "buy", "review" or "usage"
+    command: str                     # "buy", "review", "update" or "usage"
     items: list = field(default_factory=list)
     abort: bool = False              # the scenario makes the Store abort
     refused_item: str = None         # the first item the parser refuses
@@ -292,6 +305,27 @@ def race_runs(count, portable):
     return traced_share(run.fresh() for run, times in kinds for _ in range(times))
 
 
+# A stream of progress reports, a millisecond apart, over the whole update.
+PROGRESS_STREAM = ["progress=A:Downloading:%g:%g:%d:100@%d" % (i / 40, i / 80, i, i) for i in range(1, 41)]
+UPDATE_RACES = [
+    # A report delivered at the very moment the update completes: written before the result, or dropped.
+    Run(["update", "--progress"], "update",
+        ["package-update=A", "after=now", "update-after=20", "progress=A:Downloading:0.5:0.5:1:2@20",
+         "progress=A:Deploying:1:1:2:2@20", "late-progress=0"],
+        expected=lines.update_result("completed", [lines.package_state("A")]).resolve(None)),
+    # A crash on the update's worker in the middle of the stream.
+    Run(["update", "--progress"], "update",
+        ["package-update=A", "after=now", "update-after=300", *PROGRESS_STREAM, "update-crash=worker@20"],
+        shapes={CRASH}),
+]
+
+
+def update_race_runs(count):
+    """Progress lines racing the update's end and a crash: every line whole, the
+    last one a result or crash line, never a progress line after it."""
+    return traced_share(run.fresh() for _ in range(count // len(UPDATE_RACES)) for run in UPDATE_RACES)
+
+
 def crash_race_runs(count):
     return traced_share(CRASH_RACE.fresh() for _ in range(count))
 
@@ -322,6 +356,12 @@ def classify(out: bytes):
             return PURCHASE_STATUS, lines.purchase_status(status)
         if status == "error" and isinstance(text, str) and text:
             return PURCHASE_FAILURE, lines.purchase_failure(text)
+    if keys == ("status", "packages", "error") and text is None and status in UPDATE_STATES + ["noUpdates"]:
+        packages = [lines.package_state(p["packageFamilyName"], p["state"]) for p in value["packages"]]
+        return UPDATE_RESULT, lines.update_result(status, packages)
+    if keys == ("status", "code", "error") and status == "error" and isinstance(text, str):
+        code = value["code"]
+        return QUERY_FAILURE, lines.query_failure(None if code is None else int(code, 16), text)
     if keys == ("status", "updated", "error"):
         updated = value["updated"]
         if text is None and status in REVIEW_WORDS.values() and isinstance(updated, bool):
@@ -331,10 +371,35 @@ def classify(out: bytes):
     raise ValueError("no result line of the bridge")
 
 
+def fraction_text(value) -> str:
+    return ("%.6f" % value).rstrip("0").rstrip(".")
+
+
+def progress_problems(progress: bytes) -> list:
+    """A progress line must be whole, of its schema, and in the bridge's own form."""
+    try:
+        report = strict_json_object(progress)["progress"]
+        validate_progress_line({"progress": report})
+    except (ValueError, KeyError, TypeError) as error:
+        return ["progress line %r: %s" % (progress, error)]
+    form = lines.progress_line(report["packageFamilyName"], report["state"], fraction_text(report["packageProgress"]),
+                               fraction_text(report["totalProgress"]), report["bytesDownloaded"],
+                               report["downloadSize"])
+    return [] if form == progress + b"\n" else ["progress line %r not in the bridge's form %r" % (progress, form)]
+
+
 def check(run: Run, abort_exit: int):
     if run.stderr:
         run.problems.append("stderr %r" % run.stderr)
-    if not run.stdout:
+    if run.command == "update":
+        # Whole progress lines, each with its line break, then the last line: a
+        # progress line after it, or a line cut by it, fails here.
+        *progress, last = run.stdout.split(b"\n")
+        for line in progress:
+            run.problems += progress_problems(line)
+    else:
+        last = run.stdout
+    if not last:
         run.shape = NO_LINE
         if not run.abort:
             run.problems.append("no line, and the scenario does not abort")
@@ -342,21 +407,21 @@ def check(run: Run, abort_exit: int):
             run.problems.append("no line with exit code %s, expected %d" % (run.exit_code, abort_exit))
         return
     try:
-        run.shape, line = classify(run.stdout)
+        run.shape, line = classify(last)
     except ValueError as error:
         run.shape = "malformed"
         run.problems.append("not a result line: %s" % error)
         return
-    if line.resolve(None) != run.stdout:
+    if line.resolve(None) != last:
         run.problems.append("not in the bridge's form, expected %r" % line.resolve(None))
     if run.shape not in (run.shapes or ALLOWED[run.command]):
         run.problems.append("a %s line after %s" % (run.shape, run.command))
     if run.exit_code != EXIT_CODES[run.shape]:
         run.problems.append("exit code %s after a %s line" % (run.exit_code, run.shape))
-    if run.expected is not None and run.stdout != run.expected:
+    if run.expected is not None and last != run.expected:
         run.problems.append("expected %r" % run.expected)
     if run.refused_item is not None and run.command != "usage":
-        text = strict_json_object(run.stdout).get("error")
+        text = strict_json_object(last).get("error")
         if run.shape != GENERAL or not text.startswith('bad scenario item "%s": ' % run.refused_item):
             run.problems.append("the refused item %r is not named" % run.refused_item)
 
@@ -561,6 +626,9 @@ def main():
     parser.add_argument("--wine", type=int, help="Windows runs under Wine (default 200)")
     parser.add_argument("--race", type=int, help="portable runs of each race, %d at a time (default 3000)" % BATCH)
     parser.add_argument("--wine-race", type=int, help="Windows runs of each race under Wine (default 300)")
+    parser.add_argument("--update-race", type=int,
+                        help="portable runs of the update's progress races, %d at a time (default 2000)" % BATCH)
+    parser.add_argument("--wine-update-race", type=int, help="Windows runs of the update's progress races (default 200)")
     parser.add_argument("--crash-race", type=int, default=0,
                         help="portable runs of the widened crash race alone, %d at a time, with their tally" % BATCH)
     parser.add_argument("--wine-crash-race", type=int, default=0,
@@ -585,18 +653,20 @@ def main():
     if options.soak:
         wine = options.soak // SOAK_WINE_SHARE
         options.sequential, options.concurrent, options.race = 0, options.soak // 2, options.soak // 4
-        options.wine, options.wine_race = wine // 2, wine // 4
+        options.update_race = options.soak // 20
+        options.wine, options.wine_race, options.wine_update_race = wine // 2, wine // 4, wine // 20
     build = options.build.resolve()
     windows_build = options.windows_build.resolve()
 
-    wine_wanted = options.wine or options.wine_race or options.wine_crash_race
+    wine_wanted = options.wine or options.wine_race or options.wine_crash_race or options.wine_update_race
     if wine_wanted and not os.environ.get("STORE_BRIDGE_WINE_READY"):
         os.environ["STORE_BRIDGE_WINDOWS_BUILD"] = str(windows_build)
         os.execv(str(WITH_WINE), [str(WITH_WINE), sys.executable, *sys.argv])
     if wine_wanted and Path(os.environ.get("STORE_BRIDGE_WINDOWS_BUILD", "")).resolve() != windows_build:
         sys.exit("stress.py: the Wine environment serves the simulated Store of %s, not of %s"
                  % (os.environ["STORE_BRIDGE_WINDOWS_BUILD"], windows_build))
-    portable_wanted = options.sequential or options.concurrent or options.race or options.crash_race
+    portable_wanted = (options.sequential or options.concurrent or options.race or options.crash_race
+                       or options.update_race)
     for program in ([build / "store-bridge"] if portable_wanted else []) + \
                    ([windows_build / "store-bridge.exe"] if wine_wanted else []):
         if not program.exists():
@@ -620,6 +690,9 @@ def main():
              report)
     run_pass("portable, races", native, race_runs(options.race, portable=True), BATCH, report)
     run_pass("windows under wine, races", wine, race_runs(options.wine_race, portable=False), 4, report)
+    run_pass("portable, update races", native, update_race_runs(options.update_race), BATCH, report, tally=True)
+    run_pass("windows under wine, update races", wine, update_race_runs(options.wine_update_race), 4, report,
+             tally=True)
     run_pass("portable, crash race", native, crash_race_runs(options.crash_race), BATCH, report, tally=True)
     run_pass("windows under wine, crash race", wine, crash_race_runs(options.wine_crash_race), 4, report,
              tally=True)
