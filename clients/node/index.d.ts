@@ -153,6 +153,44 @@ export interface UpdatesStatusResult {
   readonly raw: RawLine;
 }
 
+/** The state of an update, of the whole call or of one package. */
+export type UpdateState =
+  | 'pending' | 'downloading' | 'deploying' | 'completed' | 'cancelled' | 'error' | 'errorLowBattery'
+  | 'errorWiFiRecommended' | 'errorWiFiRequired';
+
+/** Where one package's update stands, as the Store reported it while `update` ran. */
+export interface UpdateProgress {
+  readonly packageFamilyName: string;
+  /** "deploying": Windows installs it, and may close the app (and the bridge) to do so. */
+  readonly state: UpdateState;
+  /** This package's share done, 0 to 1. */
+  readonly packageProgress: number;
+  /** All the packages' share done, 0 to 1. */
+  readonly totalProgress: number;
+  /** Exact below 2^53 (9 PB); a bigger count arrives rounded to the nearest double. */
+  readonly bytesDownloaded: number;
+  /** Exact below 2^53, as `bytesDownloaded`. */
+  readonly downloadSize: number;
+}
+
+/** One package of an update and the state it ended in. */
+export interface PackageState {
+  readonly packageFamilyName: string;
+  readonly state: UpdateState;
+}
+
+/**
+ * The update call ended (exit code 0): `status` is the state of the whole call, `packages` each package's state,
+ * sorted by `packageFamilyName`; or `status` is "noUpdates" and `packages` empty: the check found nothing to update.
+ */
+export interface UpdateStatusResult {
+  readonly status: UpdateState | 'noUpdates';
+  readonly packages: readonly PackageState[];
+  readonly error: null;
+  readonly exitCode: 0;
+  readonly raw: RawLine;
+}
+
 /** The bridge's version and the package identity its process runs under (exit code 0). */
 export interface VersionStatusResult {
   readonly status: 'ok';
@@ -176,6 +214,8 @@ export type ProductsResult = ProductListResult | QueryFailureResult | FailureRes
 export type ConsumeResult = ConsumeStatusResult | ConsumeFailureResult | FailureResult;
 export type BalanceResult = BalanceStatusResult | QueryFailureResult | FailureResult;
 export type UpdatesResult = UpdatesStatusResult | QueryFailureResult | FailureResult;
+/** The query failure includes "owner closed", code null: the host's window went while the Store's UI was up. */
+export type UpdateResult = UpdateStatusResult | QueryFailureResult | FailureResult;
 export type VersionResult = VersionStatusResult | FailureResult;
 
 /** A number, a bigint, or the 4- or 8-byte Buffer of Electron's getNativeWindowHandle(). */
@@ -212,7 +252,24 @@ export interface ConsumeOptions extends BridgeOptions {
   trackingId?: string | null;
 }
 
-export type StoreBridgeErrorKind = 'not-started' | 'timed-out' | 'aborted' | 'no-line' | 'bad-line' | 'usage';
+export interface UpdateOptions extends BridgeOptions {
+  /** The host's window: the Store's UI shows over it, and the run ends ("owner closed") when it closes. Ignored when
+   * `silent`. */
+  window?: WindowHandle | null;
+  /** Download only; install at a later update call, or when Windows does. Default false. */
+  downloadOnly?: boolean;
+  /** Without the Store's UI: only when `updates` said `canSilentlyDownload: true`. Default false. */
+  silent?: boolean;
+  /** Called with each progress report as it arrives. What it throws kills the run, which rejects with it. */
+  onProgress?: ((progress: UpdateProgress) => void) | null;
+}
+
+/**
+ * "closedForUpdate": the run of `update` ended without a result line after a report in state "deploying" — Windows
+ * closed the app to install it and the bridge with it. Run `updates` again at the next start.
+ */
+export type StoreBridgeErrorKind =
+  'not-started' | 'timed-out' | 'aborted' | 'no-line' | 'bad-line' | 'usage' | 'closedForUpdate';
 
 /**
  * A run that gave no result: it did not start, was killed (time-out, abort), printed nothing, or printed no line
@@ -228,6 +285,8 @@ export class StoreBridgeError extends Error {
   readonly output: string;
   /** "aborted": the signal's reason; "not-started": the spawn error. */
   readonly cause?: unknown;
+  /** "closedForUpdate" only: the last progress report before the run went. */
+  readonly lastProgress?: UpdateProgress;
 }
 
 /** The purchase dialog, centred over the host's window when `window` is given (as for review). */
@@ -245,6 +304,11 @@ export function consume(storeId: string, quantity: number, options?: ConsumeOpti
 export function balance(storeId: string, options?: BridgeOptions): Promise<BalanceResult>;
 /** The updates the Store has for this app's packages, and whether it may download them silently. No UI. */
 export function updates(options?: BridgeOptions): Promise<UpdatesResult>;
+/**
+ * The same check as `updates`, then one Store call that downloads and (unless `downloadOnly`) installs every update
+ * it found, with the Store's UI over the host's window unless `silent`. Progress reports go to `onProgress`.
+ */
+export function update(options?: UpdateOptions): Promise<UpdateResult>;
 /** The bridge's version and the package identity it runs under: what to check when the Store refuses to act. */
 export function version(options?: BridgeOptions): Promise<VersionResult>;
 
@@ -268,7 +332,9 @@ export function readResultLine(command: 'products' | 'collection', stdout: Uint8
 export function readResultLine(command: 'consume', stdout: Uint8Array, exitCode: number | null): ConsumeResult;
 export function readResultLine(command: 'balance', stdout: Uint8Array, exitCode: number | null): BalanceResult;
 export function readResultLine(command: 'updates', stdout: Uint8Array, exitCode: number | null): UpdatesResult;
+/** update's result line: what follows its last progress line (each ends in "\n"). */
+export function readResultLine(command: 'update', stdout: Uint8Array, exitCode: number | null): UpdateResult;
 export function readResultLine(command: 'version', stdout: Uint8Array, exitCode: number | null): VersionResult;
 export function readResultLine(command: string, stdout: Uint8Array, exitCode: number | null):
   PurchaseResult | ReviewResult | LicenseResult | ProductsResult | ConsumeResult | BalanceResult | UpdatesResult
-  | VersionResult;
+  | UpdateResult | VersionResult;

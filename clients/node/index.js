@@ -8,6 +8,7 @@ const { exePath } = require('./lib/exe-path');
 const { readResultLine } = require('./lib/result-line');
 const { kindsArgument, quantityArgument, trackingIdArgument } = require('./lib/arguments');
 const { runBridge } = require('./lib/run');
+const { updateStream } = require('./lib/update-stream');
 const { windowArgument } = require('./lib/window-handle');
 
 // The program this package carries or the app ships (lib/exe-path.js); a host
@@ -21,12 +22,15 @@ function defaultExecutable() {
 }
 
 // The one way every command runs: the command word, its arguments, the caller's options.
-async function run(command, args, options) {
+// stream, when given, reads stdout as it arrives and gives the result at the end (update's progress lines).
+async function run(command, args, options, stream) {
   const { executable = defaultExecutable(), env, timeoutMs, signal } = options ?? {};
   if (typeof executable !== 'string' || executable === '') {
     throw new TypeError('options.executable must name the store-bridge executable');
   }
-  const { stdout, exitCode, signal: end } = await runBridge(executable, [command, ...args], { env, timeoutMs, signal });
+  const { stdout, exitCode, signal: end } = await runBridge(executable, [command, ...args],
+    { env, timeoutMs, signal, onStdout: stream?.feed });
+  if (stream) return stream.finish(exitCode, end, stdout);
   if (stdout.length === 0) {
     const how = end ? `signal ${end}` : `exit code ${exitCode}`;
     throw new StoreBridgeError('no-line', `store-bridge ended without a result line (${how})`, { exitCode, signal: end });
@@ -74,11 +78,28 @@ async function updates(options) {
   return run('updates', [], options);
 }
 
+// Always with --progress: a host that passes no onProgress still learns from the reports whether the update was
+// installing when the run went (closedForUpdate).
+async function update(options) {
+  const { downloadOnly = false, silent = false, onProgress } = options ?? {};
+  if (typeof downloadOnly !== 'boolean') throw new TypeError('downloadOnly must be a boolean');
+  if (typeof silent !== 'boolean') throw new TypeError('silent must be a boolean');
+  if (onProgress !== undefined && onProgress !== null && typeof onProgress !== 'function') {
+    throw new TypeError('onProgress must be a function');
+  }
+  const handle = windowArgument(options?.window);
+  const args = [
+    ...(downloadOnly ? ['--download-only'] : []), ...(silent ? ['--silent'] : []), '--progress',
+    ...(handle === undefined ? [] : [handle]),
+  ];
+  return run('update', args, options, updateStream(onProgress ?? undefined));
+}
+
 async function version(options) {
   return run('version', [], options);
 }
 
 module.exports = {
-  buy, review, license, products, collection, consume, balance, updates, version, readResultLine, exePath,
+  buy, review, license, products, collection, consume, balance, updates, update, version, readResultLine, exePath,
   StoreBridgeError,
 };

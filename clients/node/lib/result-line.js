@@ -5,6 +5,11 @@ const { StoreBridgeError } = require('./errors');
 const PURCHASE_STATUSES = ['purchased', 'alreadyPurchased', 'cancelled', 'error'];
 const REVIEW_STATUSES = ['succeeded', 'cancelled', 'network', 'error'];
 const CONSUMABLE_STATUSES = ['succeeded', 'insufficientQuantity', 'network', 'server', 'error'];
+// An update's state, of the whole call or of one package, and of a progress report.
+const UPDATE_STATES = ['pending', 'downloading', 'deploying', 'completed', 'cancelled', 'error', 'errorLowBattery',
+  'errorWiFiRecommended', 'errorWiFiRequired'];
+// Byte counts are unsigned 64-bit; JSON.parse rounds those above 2^53 to the nearest double, at most 2^64.
+const MAX_BYTES = 2 ** 64;
 
 // RFC 3339 UTC in whole seconds; a failure HRESULT as 0x%08X; a GUID as the bridge writes it back.
 const DATE = /^\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}Z$/;
@@ -25,6 +30,9 @@ const isCode = (value) => value === null || (isString(value) && FAILURE_CODE.tes
 const isTrackingId = (value) => isString(value) && TRACKING_ID.test(value);
 const isPackageVersion = (value) => isString(value) && PACKAGE_VERSION.test(value)
   && value.split('.').every((part) => Number(part) <= 0xffff);
+const isUpdateState = (value) => UPDATE_STATES.includes(value);
+const isFraction = (value) => typeof value === 'number' && value >= 0 && value <= 1;
+const isByteCount = (value) => Number.isInteger(value) && value >= 0 && value <= MAX_BYTES;
 const isObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
 
 // An object's members of the given names and types; undefined when one is missing or does not fit. Members beyond
@@ -57,6 +65,11 @@ const PRODUCT = {
   offerToken: isString,
 };
 const PACKAGE_UPDATE = { packageFamilyName: isString, version: isPackageVersion, mandatory: isBoolean };
+const PACKAGE_STATE = { packageFamilyName: isString, state: isUpdateState };
+const PROGRESS = {
+  packageFamilyName: isString, state: isUpdateState, packageProgress: isFraction, totalProgress: isFraction,
+  bytesDownloaded: isByteCount, downloadSize: isByteCount,
+};
 
 // A kind of line: its members, its exit code, and its reading (undefined when a value does not fit).
 const shape = (members, exitCode, read) => ({ members: members.sort().join(','), exitCode, read });
@@ -136,6 +149,13 @@ const COMMANDS = {
     return status === 'ok' && error === null && updates && silent
       ? { status, updates, canSilentlyDownload, error, exitCode: 0 } : undefined;
   })),
+  // "owner closed" is a query failure without a code: the Store may still finish the update.
+  update: queryLines(shape(['status', 'packages', 'error'], 0, ({ status, packages: list, error }) => {
+    const packages = entries(list, PACKAGE_STATE);
+    // The check found nothing: no second call, so no package either.
+    const done = status === 'noUpdates' ? packages?.length === 0 : isUpdateState(status);
+    return done && error === null && packages ? { status, packages, error, exitCode: 0 } : undefined;
+  })),
   // No Store call, so no Store failure line of its own.
   version: [
     shape(['status', 'version', 'package', 'error'], 0, ({ status, version, package: name, error }) =>
@@ -212,4 +232,23 @@ function readResultLine(command, stdout, exitCode) {
   throw bad(`not a result line of "${command}"`);
 }
 
-module.exports = { readResultLine };
+// One progress line of update, its line break included: {"progress":{...}} and nothing else at its top, read as
+// strictly as a result line. Throws 'bad-line'.
+function readProgressLine(bytes) {
+  let text;
+  try {
+    text = utf8.decode(bytes);
+  } catch {
+    throw new StoreBridgeError('bad-line', 'a progress line is not UTF-8', { output: Buffer.from(bytes).toString('utf8') });
+  }
+  const bad = (problem) => new StoreBridgeError('bad-line', `${problem}: ${text}`, { output: text });
+  if (!text.endsWith('\n')) throw bad('a progress line without its line break');
+  const line = parse(text.slice(0, -1));
+  if (typeof line === 'string') throw bad(line);
+  if (Object.keys(line).join(',') !== 'progress') throw bad('not a progress line');
+  const progress = fields(line.progress, PROGRESS);
+  if (progress === undefined) throw bad('not a progress line');
+  return progress;
+}
+
+module.exports = { readResultLine, readProgressLine };

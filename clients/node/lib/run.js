@@ -22,7 +22,9 @@ const abortedError = (signal, details) =>
 // all of stdout (the line has no line break, so only its end tells it is
 // complete) and how the process ended. The time-out and the abort signal kill
 // the child; the promise then rejects once it is gone, so nothing outlives it.
-function runBridge(executable, args, { env, timeoutMs, signal }) {
+// onStdout, when given, sees each chunk as it arrives; what it throws kills the
+// child in the same way and is what the promise rejects with.
+function runBridge(executable, args, { env, timeoutMs, signal, onStdout }) {
   checkOptions({ timeoutMs, signal });
   if (signal?.aborted) return Promise.reject(abortedError(signal, {}));
   return new Promise((resolve, reject) => {
@@ -53,7 +55,15 @@ function runBridge(executable, args, { env, timeoutMs, signal }) {
     };
     const onAbort = () => stop((exitCode, end) => abortedError(signal, { exitCode, signal: end, output: output() }));
 
-    child.stdout.on('data', (chunk) => chunks.push(chunk));
+    child.stdout.on('data', (chunk) => {
+      chunks.push(chunk);
+      if (onStdout === undefined || stopped) return;
+      try {
+        onStdout(chunk);
+      } catch (error) {
+        stop(() => error);
+      }
+    });
     child.on('error', (cause) => {
       // Without a pid the process never started; later errors come with an exit that settles.
       if (child.pid !== undefined) return;

@@ -3,6 +3,7 @@
 const assert = require('node:assert/strict');
 const { test } = require('node:test');
 const { readResultLine } = require('..');
+const { readProgressLine } = require('../lib/result-line');
 
 const CRASH = '{"status":"error","updated":false,"error":"crash"}';
 
@@ -25,6 +26,11 @@ const NOTES_UPDATE = { packageFamilyName: 'Contoso.Notes_8wekyb3d8bbwe', version
 const UPDATES = { status: 'ok', updates: [NOTES_UPDATE,
   { packageFamilyName: 'Contoso.Notes.Dictionary_8wekyb3d8bbwe', version: '65535.0.65535.0', mandatory: false }],
 canSilentlyDownload: true, error: null };
+const NOTES = 'Contoso.Notes_8wekyb3d8bbwe';
+const DICTIONARY = 'Contoso.Notes.Dictionary_8wekyb3d8bbwe';
+const UPDATED = { status: 'completed', packages: [{ packageFamilyName: NOTES, state: 'completed' }], error: null };
+const UPDATE_STATES = ['pending', 'downloading', 'deploying', 'completed', 'cancelled', 'error', 'errorLowBattery',
+  'errorWiFiRecommended', 'errorWiFiRequired'];
 const json = (line) => JSON.stringify(line);
 const success = (line) => ({ ...line, exitCode: 0 });
 // A line with one member changed, at the top or in its first entry.
@@ -109,6 +115,26 @@ const RESULTS = [
     { status: 'error', code: null, error: 'no result', exitCode: 1 }],
   ['updates', '{"error":"bad allocation"}', 1, { status: 'error', error: 'bad allocation', exitCode: 1 }],
   ['updates', CRASH, 1, { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
+  ['update', json(UPDATED), 0, success(UPDATED)],
+  ['update', '{"status":"noUpdates","packages":[],"error":null}', 0,
+    { status: 'noUpdates', packages: [], error: null, exitCode: 0 }],
+  // Each state stands for the call and for a package, whatever the other is.
+  ...UPDATE_STATES.map((state) => {
+    const line = { status: state, packages: [{ packageFamilyName: DICTIONARY, state: 'error' },
+      { packageFamilyName: NOTES, state }], error: null };
+    return ['update', json(line), 0, success(line)];
+  }),
+  ['update', json({ ...UPDATED, packages: [] }), 0, success({ ...UPDATED, packages: [] })],
+  ['update', json({ ...UPDATED, packages: [{ packageFamilyName: NOTES, state: 'completed', version: '1.4.2.0' }],
+    restartNeeded: true }), 0, success(UPDATED)],
+  ['update', '{"status":"error","code":null,"error":"owner closed"}', 1,
+    { status: 'error', code: null, error: 'owner closed', exitCode: 1 }],
+  ['update', '{"status":"error","code":"0x80004002","error":"TEXT"}', 1,
+    { status: 'error', code: '0x80004002', error: 'TEXT', exitCode: 1 }],
+  ['update', '{"status":"error","code":null,"error":"no operation"}', 1,
+    { status: 'error', code: null, error: 'no operation', exitCode: 1 }],
+  ['update', '{"error":"bad allocation"}', 1, { status: 'error', error: 'bad allocation', exitCode: 1 }],
+  ['update', CRASH, 1, { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
   ['version', json(VERSION), 0, success(VERSION)],
   ['version', changed(VERSION, 'package', PACKAGE), 0, success({ ...VERSION, package: PACKAGE })],
   ['version', json({ ...VERSION, architecture: 'x64' }), 0, success(VERSION)],
@@ -234,6 +260,88 @@ const REJECTED = [
     '1.4.2.65536', '1.4.2.99999', '01.4.2.0', '1.4.-2.0', '1.4.2.0 ', '1.4.2.0\n', '1.4.2.x', '1..2.0', 'v1.4.2.0',
     '1.4.2.\u0660']
     .map((version) => ['updates', entryChanged(UPDATES, 'updates', 'version', version), 0, 'bad-line']),
+  ['update', '{"error":"usage"}', 2, 'usage'],
+  ['update', json(UPDATED), 1, 'bad-line'],
+  ['update', '{"status":"error","code":null,"error":"owner closed"}', 0, 'bad-line'],
+  ['update', json(UPDATES), 0, 'bad-line'],
+  ['updates', json(UPDATED), 0, 'bad-line'],
+  ...['ok', 'noUpdate', 'Completed', 'succeeded', '', null, 3].map((status) =>
+    ['update', changed(UPDATED, 'status', status), 0, 'bad-line']),
+  // Nothing found makes no second call, so no package has a state.
+  ['update', changed(UPDATED, 'status', 'noUpdates'), 0, 'bad-line'],
+  ['update', changed(UPDATED, 'error', 'x'), 0, 'bad-line'],
+  ['update', changed(UPDATED, 'packages', null), 0, 'bad-line'],
+  ['update', changed(UPDATED, 'packages', {}), 0, 'bad-line'],
+  ['update', changed(UPDATED, 'packages', [NOTES]), 0, 'bad-line'],
+  ['update', changed(UPDATED, 'code', null), 0, 'bad-line'],
+  ['update', json({ status: 'completed', error: null }), 0, 'bad-line'],
+  ['update', entryChanged(UPDATED, 'packages', 'state', 'Completed'), 0, 'bad-line'],
+  ['update', entryChanged(UPDATED, 'packages', 'state', 'noUpdates'), 0, 'bad-line'],
+  ['update', entryChanged(UPDATED, 'packages', 'state', 3), 0, 'bad-line'],
+  ['update', entryChanged(UPDATED, 'packages', 'packageFamilyName', null), 0, 'bad-line'],
+  ['update', json({ ...UPDATED, packages: [{ packageFamilyName: NOTES }] }), 0, 'bad-line'],
+  // A progress line is no result line, with or without its line break.
+  ['update', `{"progress":{"packageFamilyName":"${NOTES}","state":"downloading","packageProgress":0.5,`
+    + '"totalProgress":0.5,"bytesDownloaded":1,"downloadSize":2}}', 0, 'bad-line'],
+  ['update', `${json(UPDATED)}\n`, 0, 'bad-line'],
+];
+
+const PROGRESS = { packageFamilyName: NOTES, state: 'downloading', packageProgress: 0.42, totalProgress: 0.21,
+  bytesDownloaded: 1234, downloadSize: 5678 };
+const progressLine = (progress) => `${json({ progress })}\n`;
+const progressChanged = (member, value) => progressLine({ ...PROGRESS, [member]: value });
+
+// [line, the report]
+const PROGRESS_READ = [
+  [progressLine(PROGRESS), PROGRESS],
+  ['{"progress":{"packageFamilyName":"Contoso.Notes_8wekyb3d8bbwe","state":"downloading","packageProgress":0.42,'
+    + '"totalProgress":0.21,"bytesDownloaded":1234,"downloadSize":5678}}\n', PROGRESS],
+  ...UPDATE_STATES.map((state) => [progressChanged('state', state), { ...PROGRESS, state }]),
+  // The ends of the fractions, as the bridge writes them.
+  ['{"progress":{"packageFamilyName":"A","state":"deploying","packageProgress":1,"totalProgress":0,'
+    + '"bytesDownloaded":0,"downloadSize":0}}\n', { packageFamilyName: 'A', state: 'deploying', packageProgress: 1,
+    totalProgress: 0, bytesDownloaded: 0, downloadSize: 0 }],
+  // Byte counts above 2^53 arrive, rounded to the nearest double.
+  [progressChanged('downloadSize', '18446744073709551615').replace('"18446744073709551615"', '18446744073709551615'),
+    { ...PROGRESS, downloadSize: 2 ** 64 }],
+  [progressChanged('bytesDownloaded', 2 ** 53 - 1), { ...PROGRESS, bytesDownloaded: 2 ** 53 - 1 }],
+  // Inside the report, members a later bridge may add are ignored, as in a result line's entries.
+  [progressLine({ ...PROGRESS, packageVersion: '1.4.2.0' }), PROGRESS],
+  [progressChanged('packageFamilyName', 'Zé"\\'), { ...PROGRESS, packageFamilyName: 'Zé"\\' }],
+];
+
+const PROGRESS_REJECTED = [
+  ...Object.keys(PROGRESS).map((member) => progressLine({ ...PROGRESS, [member]: undefined })),
+  progressChanged('packageFamilyName', null),
+  progressChanged('state', 'Downloading'),
+  progressChanged('state', 'noUpdates'),
+  progressChanged('state', 1),
+  progressChanged('packageProgress', '0.42'),
+  progressChanged('totalProgress', null),
+  progressChanged('packageProgress', true),
+  progressChanged('bytesDownloaded', '1234'),
+  progressChanged('downloadSize', 5678.5),
+  ...[-0.01, 1.01, 2, -1].flatMap((fraction) =>
+    [progressChanged('packageProgress', fraction), progressChanged('totalProgress', fraction)]),
+  progressChanged('bytesDownloaded', -1),
+  progressChanged('downloadSize', -5678),
+  progressChanged('downloadSize', 2 ** 65),
+  // Nothing beside the report at the top.
+  `${json({ progress: PROGRESS, status: 'completed' })}\n`,
+  `${json({ progress: PROGRESS, extra: null })}\n`,
+  `${json({ report: PROGRESS })}\n`,
+  `${json({ progress: [PROGRESS] })}\n`,
+  `${json({ progress: null })}\n`,
+  '{}\n',
+  // One JSON object and its line break, nothing else.
+  json({ progress: PROGRESS }),
+  `${json({ progress: PROGRESS })}\r\n`,
+  ` ${json({ progress: PROGRESS })}\n`,
+  `${json({ progress: PROGRESS })}${json({ progress: PROGRESS })}\n`,
+  `{"progress":${json(PROGRESS)},"progress":${json(PROGRESS)}}\n`,
+  `{"progress":{"state":"pending",${json(PROGRESS).slice(1)}}\n`,
+  '\n',
+  json(UPDATED) + '\n',
 ];
 
 test('documented lines become results', () => {
@@ -267,4 +375,21 @@ test('a command it does not know and output that is no bytes are programming err
 test('bytes that are not UTF-8 make a bad line', () => {
   const stdout = Buffer.concat([Buffer.from('{"error":"'), Buffer.from([0xc3, 0x28]), Buffer.from('"}')]);
   assert.throws(() => readResultLine('buy', stdout, 1), { kind: 'bad-line' });
+});
+
+test('progress lines become reports, with the six members', () => {
+  for (const [line, progress] of PROGRESS_READ) {
+    const read = readProgressLine(Buffer.from(line));
+    assert.deepEqual(read, progress, line);
+    assert.deepEqual(Object.keys(read), Object.keys(PROGRESS), line);
+  }
+});
+
+test('anything else as a progress line is a bad line', () => {
+  const notUtf8 = Buffer.concat([Buffer.from(progressLine(PROGRESS).slice(0, 40)), Buffer.from([0xc3, 0x28]),
+    Buffer.from(progressLine(PROGRESS).slice(41))]);
+  for (const line of [...PROGRESS_REJECTED.map((text) => Buffer.from(text)), notUtf8]) {
+    assert.throws(() => readProgressLine(line), (error) => error.name === 'StoreBridgeError' &&
+      error.kind === 'bad-line', JSON.stringify(line.toString()));
+  }
 });

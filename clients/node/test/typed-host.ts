@@ -3,7 +3,8 @@
 import {
   buy, review, license, products, collection, consume, balance, updates, version, readResultLine, exePath,
   StoreBridgeError, PurchaseResult, PurchaseStatus, ReviewResult, ReviewStatus, LicenseResult, ProductsResult, Product,
-  ConsumeResult, ConsumableStatus, BalanceResult, UpdatesResult, PackageUpdate, VersionResult,
+  ConsumeResult, ConsumableStatus, BalanceResult, UpdatesResult, PackageUpdate, VersionResult, update, UpdateResult,
+  UpdateProgress, UpdateState, PackageState,
 } from '..';
 
 const executable = 'store-bridge.exe';
@@ -121,6 +122,67 @@ function updatesMisuses(result: UpdatesResult, stdout: Uint8Array): void {
   const right: UpdatesResult = readResultLine('updates', stdout, 0);
 }
 
+// Install what the check found, with a progress bar; a run Windows ended to install the app is no failure.
+async function installUpdates(window: Uint8Array, bar: (share: number) => void, signal: AbortSignal): Promise<string> {
+  const found = await updates({ executable, signal });
+  const silent = found.exitCode === 0 && found.canSilentlyDownload === true;
+  let result: UpdateResult;
+  try {
+    result = await update({
+      executable, window, silent, downloadOnly: false, signal,
+      onProgress: (progress: UpdateProgress) => bar(progress.totalProgress),
+    });
+  } catch (error) {
+    if (error instanceof StoreBridgeError && error.kind === 'closedForUpdate') {
+      const last: UpdateProgress | undefined = error.lastProgress;
+      const state: UpdateState | undefined = last?.state;
+      return `closed while ${state ?? 'updating'}`;
+    }
+    throw error;
+  }
+  if (result.exitCode === 1) {
+    const code: string | null = 'code' in result ? result.code : null;
+    return `${code ?? 'no code'}: ${result.error}`;
+  }
+  if (result.status === 'noUpdates') return 'up to date';
+  const failed: readonly PackageState[] = result.packages.filter(({ state }) => state !== 'completed');
+  const noText: null = result.error;
+  return `${result.status}: ${failed.map(({ packageFamilyName }) => packageFamilyName).join(', ')}${noText ?? ''}`;
+}
+
+function updateMisuses(result: UpdateResult, progress: UpdateProgress, stdout: Uint8Array): void {
+  if (result.exitCode === 0) {
+    // @ts-expect-error "ok" is no update status
+    const ok: typeof result.status = 'ok';
+    // @ts-expect-error "noUpdates" is the call's status, never a package's
+    const word: UpdateState = result.status;
+    // @ts-expect-error the packages are read-only
+    result.packages.push(result.packages[0]);
+    // @ts-expect-error a package's state has no version
+    result.packages[0].version;
+  } else {
+    // @ts-expect-error a failure has no packages
+    result.packages;
+  }
+  // @ts-expect-error reports are read-only
+  progress.totalProgress = 1;
+  // @ts-expect-error byte counts are numbers, not bigints
+  const bytes: bigint = progress.downloadSize;
+  // @ts-expect-error "noUpdates" is no progress state
+  const state: UpdateState = 'noUpdates';
+  // @ts-expect-error downloadOnly is a boolean
+  update({ executable, downloadOnly: 'yes' });
+  // @ts-expect-error a window handle is no string
+  update({ executable, window: '4242' });
+  // @ts-expect-error onProgress is handed a report, not a number
+  update({ executable, onProgress: (share: number) => share });
+  // @ts-expect-error update takes nothing but its options
+  update('Contoso.Notes_8wekyb3d8bbwe', { executable });
+  // @ts-expect-error an update line is no updates line
+  const wrong: UpdatesResult = readResultLine('update', stdout, 0);
+  const right: UpdateResult = readResultLine('update', stdout, 0);
+}
+
 // What to log when the Store refuses to act: which bridge ran, and for which package.
 async function identity(signal: AbortSignal): Promise<string> {
   const result = await version({ executable, timeoutMs: 10_000, signal });
@@ -233,5 +295,5 @@ function explain(error: unknown): string {
 
 export {
   purchaseWords, reviewUpdated, misuses, readByHand, explain, ownedAddOns, offers, fulfil, remaining, laterMisuses,
-  identity, versionMisuses, pendingUpdates, updatesMisuses,
+  identity, versionMisuses, pendingUpdates, updatesMisuses, installUpdates, updateMisuses,
 };
