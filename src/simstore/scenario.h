@@ -65,6 +65,7 @@ enum class store_field {
     consumable_status, consumable_balance, consumable_extended_error,
     update_package, update_mandatory, package_id, package_family_name, package_version,
     context_can_silently_download,
+    update_result_overall_state, update_result_statuses,
     count
 };
 
@@ -115,6 +116,26 @@ struct package_update_settings {
     bool mandatory = false;
 };
 
+// One package in the update call, as a progress report or the result tells it.
+struct package_update_status {
+    wide_string family_name;
+    INT32 state = 0; // StorePackageUpdateState
+    double package_progress = 0;
+    double total_progress = 0;
+    std::uint64_t bytes_downloaded = 0;
+    std::uint64_t download_size = 0;
+};
+
+struct progress_report {
+    package_update_status status;
+    milliseconds after_request; // after the update call
+};
+
+struct package_state {
+    wide_string family_name;
+    INT32 state;
+};
+
 // Whether the context offers IStoreContext3, and what it says there.
 enum class silent_download { allowed, refused, missing };
 
@@ -154,6 +175,18 @@ struct scenario {
     UINT32 balance = 0;
     std::vector<package_update_settings> package_updates; // in the Store's order
     silent_download can_silently_download = silent_download::allowed;
+    // The update call's own operation; the keys above act on the check before it.
+    HRESULT update_request = S_OK;
+    bool update_request_gives_none = false;
+    std::optional<completion> update_completes; // none: as the check
+    milliseconds update_after{0};
+    HRESULT update_results = S_OK;
+    bool update_results_null = false;
+    INT32 update_state = 3; // Completed
+    std::vector<package_state> package_states; // a later one for a family wins
+    std::vector<progress_report> progress;     // none: one default report per package
+    std::optional<milliseconds> late_progress; // after completion
+    std::optional<milliseconds> update_crash;  // a fault on the update call's worker then
     generated_catalogue generated;
     std::array<HRESULT, static_cast<std::size_t>(store_field::count)> field_failures{}; // S_OK: the read succeeds
     std::vector<posted_message> posts;

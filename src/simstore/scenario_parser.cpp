@@ -1,11 +1,12 @@
 // The scenario language: items "key=value" separated by ';', blanks around an
 // item ignored, empty items skipped. A repeated key replaces the earlier value,
-// except "window", "post", "add-on", "product", "package-update" and "fail",
-// which add one more each time.
+// except "window", "post", "add-on", "product", "package-update", "package-state",
+// "progress" and "fail", which add one more each time.
 #include "scenario.h"
 #include "catalogue.h"
 #include "catalogue_items.h"
 #include "scenario_values.h"
+#include "update_items.h"
 
 #include <initializer_list>
 #include <utility>
@@ -219,6 +220,45 @@ const key_rule rules[] = {
          const auto allowed = read_bool(v);
          if (allowed) s.can_silently_download = *allowed ? silent_download::allowed : silent_download::refused;
          return allowed.has_value();
+     }},
+    {"update-request", "an HRESULT or none",
+     [](std::string_view v, scenario& s) {
+         s.update_request_gives_none = v == "none";
+         if (s.update_request_gives_none) return s.update_request = S_OK, true;
+         return assign(read_hresult(v), s.update_request);
+     }},
+    {"update-after", "milliseconds, now or never",
+     [](std::string_view v, scenario& s) {
+         if (v == "now") return s.update_completes = completion::at_creation, true;
+         if (v == "never") return s.update_completes = completion::never, true;
+         s.update_completes = completion::after_delay;
+         return assign(read_milliseconds(v), s.update_after);
+     }},
+    {"update-results", "an HRESULT or null",
+     [](std::string_view v, scenario& s) {
+         s.update_results_null = v == "null";
+         if (s.update_results_null) return s.update_results = S_OK, true;
+         return assign(read_hresult(v), s.update_results);
+     }},
+    {"update-state",
+     "Pending, Downloading, Deploying, Completed, Canceled, OtherError, ErrorLowBattery, ErrorWiFiRecommended, "
+     "ErrorWiFiRequired or an integer",
+     [](std::string_view v, scenario& s) { return assign(read_update_state(v), s.update_state); }},
+    {"package-state", "FAMILY:STATE, FAMILY percent-encoded, STATE as for update-state",
+     [](std::string_view v, scenario& s) { return append(read_package_state(v), s.package_states); }},
+    {"progress",
+     "FAMILY:STATE:PACKAGE:TOTAL:BYTES:SIZE@MS: FAMILY percent-encoded, STATE as for update-state, PACKAGE and "
+     "TOTAL decimal fractions, BYTES and SIZE 0 to 18446744073709551615",
+     [](std::string_view v, scenario& s) { return append(read_progress_report(v), s.progress); }},
+    {"late-progress", "milliseconds",
+     [](std::string_view v, scenario& s) {
+         s.late_progress = read_milliseconds(v);
+         return s.late_progress.has_value();
+     }},
+    {"update-crash", "worker@MS",
+     [](std::string_view v, scenario& s) {
+         s.update_crash = read_update_crash(v);
+         return s.update_crash.has_value();
      }},
     {"fail", "Object.Field:HRESULT",
      [](std::string_view v, scenario& s) {

@@ -64,6 +64,15 @@ std::optional<INT32> read_int32(std::string_view text) { return read_whole<INT32
 
 std::optional<std::int64_t> read_int64(std::string_view text) { return read_whole<std::int64_t>(text); }
 
+std::optional<std::uint64_t> read_uint64(std::string_view text) { return read_whole<std::uint64_t>(text); }
+
+std::optional<double> read_double(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
 std::optional<bool> read_bool(std::string_view text) {
     if (text == "true") return true;
     if (text == "false") return false;

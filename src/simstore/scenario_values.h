@@ -21,6 +21,12 @@ std::optional<INT32> read_int32(std::string_view text);
 // Decimal, optionally negative, within 64 bits.
 std::optional<std::int64_t> read_int64(std::string_view text);
 
+// Decimal digits only, 0 to 2^64 - 1.
+std::optional<std::uint64_t> read_uint64(std::string_view text);
+
+// Any double as from_chars reads it: decimal or exponent form, nan, inf, an optional '-'.
+std::optional<double> read_double(std::string_view text);
+
 // true or false.
 std::optional<bool> read_bool(std::string_view text);
 

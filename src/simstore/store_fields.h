@@ -54,6 +54,10 @@ inline constexpr field_names store_field_names[] = {
     {store_field::package_version, "PackageId", "get_Version", "IPackageId", "packageId"},
     {store_field::context_can_silently_download, "IStoreContext3", "get_CanSilentlyDownloadStorePackageUpdates",
      "IStoreContext3", "context"},
+    {store_field::update_result_overall_state, "StorePackageUpdateResult", "get_OverallState",
+     "IStorePackageUpdateResult", "result"},
+    {store_field::update_result_statuses, "StorePackageUpdateResult", "get_StorePackageUpdateStatuses",
+     "IStorePackageUpdateResult", "result"},
 };
 static_assert(std::size(store_field_names) == static_cast<std::size_t>(store_field::count));
 
