@@ -10,6 +10,9 @@
 #include "package_update_objects.h"
 #include "product_objects.h"
 #include "results.h"
+#include "update_plan.h"
+#include "update_result_objects.h"
+#include "updates_reader.h"
 #include "window_fields.h"
 #include "../platform/com_object.h"
 
@@ -19,6 +22,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace simstore {
 namespace {
@@ -123,29 +127,27 @@ public:
                           simulation_->settings.can_silently_download == silent_download::allowed);
     }
 
+    HRESULT STDMETHODCALLTYPE RequestDownloadStorePackageUpdatesAsync(
+        winabi::IIterable<winabi::IStorePackageUpdate*>* updates, winabi::IPackageUpdateOperation** operation) override {
+        return request_update("RequestDownloadStorePackageUpdatesAsync", "IStoreContext", updates, operation);
+    }
+    HRESULT STDMETHODCALLTYPE RequestDownloadAndInstallStorePackageUpdatesAsync(
+        winabi::IIterable<winabi::IStorePackageUpdate*>* updates, winabi::IPackageUpdateOperation** operation) override {
+        return request_update("RequestDownloadAndInstallStorePackageUpdatesAsync", "IStoreContext", updates, operation);
+    }
+    HRESULT STDMETHODCALLTYPE TrySilentDownloadStorePackageUpdatesAsync(
+        winabi::IIterable<winabi::IStorePackageUpdate*>* updates, winabi::IPackageUpdateOperation** operation) override {
+        return request_update("TrySilentDownloadStorePackageUpdatesAsync", "IStoreContext3", updates, operation);
+    }
+    HRESULT STDMETHODCALLTYPE TrySilentDownloadAndInstallStorePackageUpdatesAsync(
+        winabi::IIterable<winabi::IStorePackageUpdate*>* updates, winabi::IPackageUpdateOperation** operation) override {
+        return request_update("TrySilentDownloadAndInstallStorePackageUpdatesAsync", "IStoreContext3", updates,
+                              operation);
+    }
+
     // Nothing else of the Store is simulated.
     HRESULT STDMETHODCALLTYPE RequestPurchaseWithPurchasePropertiesAsync(HSTRING, IInspectable*,
                                                                          IInspectable** operation) override {
-        *operation = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE RequestDownloadStorePackageUpdatesAsync(
-        winabi::IIterable<winabi::IStorePackageUpdate*>*, winabi::IPackageUpdateOperation** operation) override {
-        *operation = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE RequestDownloadAndInstallStorePackageUpdatesAsync(
-        winabi::IIterable<winabi::IStorePackageUpdate*>*, winabi::IPackageUpdateOperation** operation) override {
-        *operation = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE TrySilentDownloadStorePackageUpdatesAsync(
-        winabi::IIterable<winabi::IStorePackageUpdate*>*, winabi::IPackageUpdateOperation** operation) override {
-        *operation = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE TrySilentDownloadAndInstallStorePackageUpdatesAsync(
-        winabi::IIterable<winabi::IStorePackageUpdate*>*, winabi::IPackageUpdateOperation** operation) override {
         *operation = nullptr;
         return E_NOTIMPL;
     }
@@ -218,9 +220,46 @@ private:
         }
     }
 
+    // The updates are read before the request's own faults, as the Store reads its arguments first.
+    HRESULT request_update(std::string_view call, std::string_view via,
+                           winabi::IIterable<winabi::IStorePackageUpdate*>* updates,
+                           winabi::IPackageUpdateOperation** operation) {
+        *operation = nullptr;
+        std::vector<wide_string> families;
+        const HRESULT read = read_update_families(updates, families);
+        simulation_->log.record(call, "context", [&](json_writer& line) {
+            line.member("via").string(via).member("families").open_array();
+            for (const wide_string& family : families) line.string(family);
+            line.close_array();
+        });
+        if (read < 0) return read;
+        try {
+            update_plan plan = plan_update(simulation_->settings, families);
+            const auto make = [simulation = simulation_, overall = plan.overall_state,
+                               statuses = std::make_shared<const std::vector<package_update_status>>(
+                                   std::move(plan.statuses))](winabi::IStorePackageUpdateResult** result) {
+                return create_update_result(simulation, overall, statuses, result);
+            };
+            const scenario& settings = simulation_->settings;
+            return request(operation, settings.update_request, settings.update_request_gives_none,
+                           std::move(plan.operation), result_maker<winabi::IStorePackageUpdateResult>(make));
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+    // Every request but the update call: the usual keys.
+    template <class Operation>
+    HRESULT request(Operation** operation, result_maker<typename Operation::result_type> make_result) {
+        const scenario& settings = simulation_->settings;
+        return request(operation, settings.request, settings.request_gives_none, request_plan(settings),
+                       std::move(make_result));
+    }
+
     // Every request: the scenario's faults of the request call, then its outcome.
-    template <class Result>
-    HRESULT request(winabi::IAsyncOperation<Result>** operation, result_maker<Result> make_result) {
+    template <class Operation>
+    HRESULT request(Operation** operation, HRESULT failure, bool gives_none, operation_plan plan,
+                    result_maker<typename Operation::result_type> make_result) {
         *operation = nullptr;
         const scenario& settings = simulation_->settings;
         switch (settings.crash) {
@@ -229,9 +268,9 @@ private:
         case crash_kind::abort: std::abort();
         default: break;
         }
-        if (settings.request < 0) return injected_failure(settings.request, settings.error);
-        if (settings.request_gives_none) return S_OK;
-        return start_operation(simulation_, std::move(make_result), operation);
+        if (failure < 0) return injected_failure(failure, settings.error);
+        if (gives_none) return S_OK;
+        return start_operation(simulation_, std::move(plan), std::move(make_result), operation);
     }
 
     const shared_simulation simulation_;
