@@ -6,6 +6,7 @@
     offered = store_bridge.products(["Durable", "Consumable"], timeout=60)
     used = store_bridge.consume("9NBLGGH4TNMP", 5, tracking_id, timeout=60)
     pending = store_bridge.updates(timeout=60)
+    installed = store_bridge.update(hwnd, on_progress=show, timeout=3600)
     identity = store_bridge.version(timeout=10)
 
 Without executable=, the calls start the program inside the installed wheel
@@ -19,30 +20,34 @@ or UsageError. store_bridge.aio has the same calls for asyncio. Standard library
 only, Python 3.9+.
 """
 
+import queue
 import subprocess
+import threading
+import time
 import uuid
-from typing import List, Literal, Mapping, Optional, Sequence, TypeVar, Union, overload
+from typing import IO, Callable, List, Literal, Mapping, Optional, Sequence, TypeVar, Union, overload
 
-from ._invocation import (NO_WINDOW, PathLike, finish, invocation, kinds_argument, quantity_argument,
-                          store_id_argument, tracking_id_argument, window_argument)
-from ._lines import (BALANCE, BUY, COLLECTION, COMMANDS, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, UPDATES, VERSION,
-                     Command, read_line)
+from ._invocation import (NO_WINDOW, PathLike, UpdateStream, finish, invocation, kinds_argument, quantity_argument,
+                          store_id_argument, tracking_id_argument, update_arguments, window_argument)
+from ._lines import (BALANCE, BUY, COLLECTION, COMMANDS, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, UPDATE, UPDATES,
+                     VERSION, Command, read_line)
 from .bundled_program import exe_path
-from .errors import BadLine, NoLine, NotStarted, StoreBridgeError, TimedOut, UsageError
-from .results import (AddOnLicense, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
+from .errors import BadLine, ClosedForUpdate, NoLine, NotStarted, StoreBridgeError, TimedOut, UsageError
+from .results import (AddOnLicense, PackageState, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
                       ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, PackageUpdate,
                       Product, ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
-                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, UpdatesResult,
-                      UpdatesStatusResult, VersionResult, VersionStatusResult)
+                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, UpdateProgress,
+                      UpdateResult, UpdatesResult, UpdateState, UpdateStatusResult, UpdatesStatusResult, VersionResult,
+                      VersionStatusResult)
 
-__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "version",
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "update", "version",
            "read_result_line", "exe_path", "Result", "PurchaseResult", "ReviewResult", "LicenseResult",
-           "ProductsResult", "ConsumeResult", "BalanceResult", "UpdatesResult", "VersionResult", "PurchaseStatusResult",
-           "ReviewStatusResult", "LicenseStatusResult", "AddOnLicense", "ProductListResult", "Product",
-           "ConsumeStatusResult", "BalanceStatusResult", "UpdatesStatusResult", "PackageUpdate",
-           "VersionStatusResult", "Failure", "QueryFailure",
-           "ConsumeFailure", "PurchaseStatus", "ReviewStatus", "ConsumableStatus", "RawLine",
-           "StoreBridgeError", "NotStarted", "TimedOut", "NoLine", "BadLine", "UsageError"]
+           "ProductsResult", "ConsumeResult", "BalanceResult", "UpdatesResult", "UpdateResult", "VersionResult",
+           "PurchaseStatusResult", "ReviewStatusResult", "LicenseStatusResult", "AddOnLicense", "ProductListResult",
+           "Product", "ConsumeStatusResult", "BalanceStatusResult", "UpdatesStatusResult", "PackageUpdate",
+           "UpdateStatusResult", "PackageState", "UpdateProgress", "UpdateState", "VersionStatusResult", "Failure",
+           "QueryFailure", "ConsumeFailure", "PurchaseStatus", "ReviewStatus", "ConsumableStatus", "RawLine",
+           "StoreBridgeError", "NotStarted", "TimedOut", "NoLine", "BadLine", "UsageError", "ClosedForUpdate"]
 
 R = TypeVar("R")
 
@@ -100,6 +105,57 @@ def updates(*, executable: Optional[PathLike] = None, timeout: Optional[float] =
     return _run(UPDATES, [], executable, timeout, env)
 
 
+def update(window: Optional[int] = None, download_only: bool = False, silent: bool = False,
+           on_progress: Optional[Callable[[UpdateProgress], object]] = None, *,
+           executable: Optional[PathLike] = None, timeout: Optional[float] = None,
+           env: Optional[Mapping[str, str]] = None) -> UpdateResult:
+    """The same check as updates(), then one Store call that downloads and, unless download_only, installs every
+    update it found, with the Store's UI over the host's window (an HWND as int) unless silent (only when updates()
+    said can_silently_download). on_progress gets each report as it arrives, on the calling thread; what it raises
+    kills the run and is raised here. Raises ClosedForUpdate when Windows closed the app to install it."""
+    arguments = update_arguments(window, download_only, silent, on_progress)
+    run = invocation(UPDATE, arguments, executable, timeout, env)
+    try:
+        process = subprocess.Popen(run.argv, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL, env=run.env, creationflags=NO_WINDOW)
+    except OSError as error:
+        raise run.not_started(error) from error
+    stream = UpdateStream(on_progress)
+    # A thread reads the pipe, so that this one can keep the time-out and call on_progress.
+    chunks: "queue.Queue[bytes]" = queue.Queue()
+    assert process.stdout is not None  # stdout=PIPE
+    reader = threading.Thread(target=_read_lines, args=(process.stdout, chunks), daemon=True)
+    reader.start()
+    deadline = None if run.timeout is None else time.monotonic() + run.timeout
+    try:
+        while chunk := chunks.get(timeout=None if deadline is None else max(0.0, deadline - time.monotonic())):
+            stream.feed(chunk)
+        exit_code = process.wait(timeout=None if deadline is None else max(0.0, deadline - time.monotonic()))
+    except (queue.Empty, subprocess.TimeoutExpired):
+        _end(process, reader)
+        raise run.timed_out(bytes(stream.output)) from None
+    except BaseException:  # a bad progress line, what on_progress raised, or an interrupt
+        _end(process, reader)
+        raise
+    reader.join()
+    return stream.finish(exit_code)
+
+
+def _read_lines(stdout: "IO[bytes]", chunks: "queue.Queue[bytes]") -> None:
+    """Puts each line as it arrives, the rest at the end, then b"" for the end."""
+    with stdout:
+        for line in stdout:
+            chunks.put(line)
+    chunks.put(b"")
+
+
+def _end(process: "subprocess.Popen[bytes]", reader: threading.Thread) -> None:
+    """Kills the run and waits until it and its reader are gone: nothing outlives the call."""
+    process.kill()
+    process.wait()
+    reader.join()
+
+
 def version(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
             env: Optional[Mapping[str, str]] = None) -> VersionResult:
     """The bridge's version and the package identity it runs under: what to check when the Store refuses to act."""
@@ -134,6 +190,8 @@ def read_result_line(command: Literal["consume"], output: bytes, exit_code: Opti
 def read_result_line(command: Literal["balance"], output: bytes, exit_code: Optional[int]) -> BalanceResult: ...
 @overload
 def read_result_line(command: Literal["updates"], output: bytes, exit_code: Optional[int]) -> UpdatesResult: ...
+@overload
+def read_result_line(command: Literal["update"], output: bytes, exit_code: Optional[int]) -> UpdateResult: ...
 @overload
 def read_result_line(command: Literal["version"], output: bytes, exit_code: Optional[int]) -> VersionResult: ...
 @overload

@@ -8,11 +8,12 @@ import subprocess
 import uuid
 from collections.abc import Sequence
 from dataclasses import dataclass
-from typing import Dict, List, Mapping, Optional, SupportsIndex, TypeVar, Union
+from typing import Callable, Dict, List, Mapping, Optional, SupportsIndex, TypeVar, Union
 
-from ._lines import Command, read_line
+from ._lines import UPDATE, Command, read_line, read_progress_line
 from .bundled_program import exe_path
-from .errors import NoLine, NotStarted, TimedOut
+from .errors import ClosedForUpdate, NoLine, NotStarted, TimedOut
+from .results import UpdateProgress, UpdateResult
 
 MAX_HANDLE = 2 ** 64 - 1
 MAX_QUANTITY = 2 ** 32 - 1
@@ -122,9 +123,59 @@ def tracking_id_argument(tracking_id: object) -> List[str]:
     return [tracking_id]
 
 
+def update_arguments(window: object, download_only: object, silent: object, on_progress: object) -> List[str]:
+    """Always with --progress: without on_progress the reports still tell whether the update was installing when the
+    run went (ClosedForUpdate). The flags come before the window."""
+    if not isinstance(download_only, bool):
+        raise TypeError("download_only must be a bool, not %s" % type(download_only).__name__)
+    if not isinstance(silent, bool):
+        raise TypeError("silent must be a bool, not %s" % type(silent).__name__)
+    if on_progress is not None and not callable(on_progress):
+        raise TypeError("on_progress must be callable, not %s" % type(on_progress).__name__)
+    flags = (["--download-only"] if download_only else []) + (["--silent"] if silent else []) + ["--progress"]
+    return flags + window_argument(window)
+
+
+class UpdateStream:
+    """What update writes with --progress: whole lines, each ending in a line break, are progress reports, handed to
+    on_progress as they arrive; whatever follows the last line break is the result line. Chunks may split lines
+    anywhere, so the tail of one is kept for the next. What on_progress raises goes to the caller of feed()."""
+
+    def __init__(self, on_progress: Optional[Callable[[UpdateProgress], object]]) -> None:
+        self.output = bytearray()
+        self._pending = bytearray()
+        self._on_progress = on_progress
+        self._last: Optional[UpdateProgress] = None
+        self._deploying = False
+
+    def feed(self, chunk: bytes) -> None:
+        self.output.extend(chunk)
+        self._pending.extend(chunk)
+        while (end := self._pending.find(b"\n")) >= 0:
+            progress = read_progress_line(bytes(self._pending[:end + 1]))
+            del self._pending[:end + 1]
+            self._last = progress
+            self._deploying = self._deploying or progress.state == "deploying"
+            if self._on_progress is not None:
+                self._on_progress(progress)
+
+    def finish(self, exit_code: int) -> UpdateResult:
+        """The result once the run has ended by itself."""
+        if self._pending:
+            return read_line(UPDATE, bytes(self._pending), exit_code)
+        if self._deploying and self._last is not None:
+            # Windows closes an app whose package it installs, and the bridge started from it goes too.
+            raise ClosedForUpdate("store-bridge ended without a result line while the update installed (%s)"
+                                  % _end(exit_code), exit_code, bytes(self.output), self._last)
+        raise NoLine("store-bridge ended without a result line (%s)" % _end(exit_code), exit_code, bytes(self.output))
+
+
+def _end(exit_code: int) -> str:
+    return "signal %d" % -exit_code if exit_code < 0 else "exit code %d" % exit_code
+
+
 def finish(command: Command[R], output: bytes, exit_code: int) -> R:
     """The result of a run that ended by itself."""
     if not output:
-        end = "signal %d" % -exit_code if exit_code < 0 else "exit code %d" % exit_code
-        raise NoLine("store-bridge ended without a result line (%s)" % end, exit_code)
+        raise NoLine("store-bridge ended without a result line (%s)" % _end(exit_code), exit_code)
     return read_line(command, output, exit_code)

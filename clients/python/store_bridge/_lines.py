@@ -6,15 +6,18 @@ from dataclasses import dataclass
 from typing import Any, Callable, Dict, FrozenSet, Generic, List, Mapping, Optional, Tuple, TypeVar, cast
 
 from .errors import BadLine, UsageError
-from .results import (AddOnLicense, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
+from .results import (AddOnLicense, PackageState, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
                       ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, PackageUpdate,
                       Product, ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
-                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, UpdatesResult,
-                      UpdatesStatusResult, VersionResult, VersionStatusResult)
+                      QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, UpdateProgress,
+                      UpdateResult, UpdatesResult, UpdateState, UpdateStatusResult, UpdatesStatusResult, VersionResult,
+                      VersionStatusResult)
 
 PURCHASE_STATUSES: FrozenSet[str] = frozenset({"purchased", "alreadyPurchased", "cancelled", "error"})
 REVIEW_STATUSES: FrozenSet[str] = frozenset({"succeeded", "cancelled", "network", "error"})
 CONSUMABLE_STATUSES: FrozenSet[str] = frozenset({"succeeded", "insufficientQuantity", "network", "server", "error"})
+UPDATE_STATES: FrozenSet[str] = frozenset({"pending", "downloading", "deploying", "completed", "cancelled", "error",
+                                           "errorLowBattery", "errorWiFiRecommended", "errorWiFiRequired"})
 
 # RFC 3339 UTC in whole seconds; a failure HRESULT as 0x%08X; a GUID as the bridge writes it back.
 DATE = re.compile(r"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z")
@@ -23,6 +26,7 @@ TRACKING_ID = re.compile(r"[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a
 # A package version, Major.Minor.Build.Revision, each part 0 to 65535 written without leading zeros.
 PACKAGE_VERSION = re.compile(r"(?:0|[1-9][0-9]{0,4})(?:\.(?:0|[1-9][0-9]{0,4})){3}")
 MAX_BALANCE = 2 ** 32 - 1
+MAX_BYTES = 2 ** 64 - 1
 
 R = TypeVar("R", covariant=True)
 E = TypeVar("E")
@@ -77,6 +81,18 @@ def _is_code(value: object) -> bool:
     return value is None or _matches(FAILURE_CODE, value)
 
 
+def _is_update_state(value: object) -> bool:
+    return _is_one_of(value, UPDATE_STATES)
+
+
+def _is_fraction(value: object) -> bool:
+    return isinstance(value, (int, float)) and not isinstance(value, bool) and 0 <= value <= 1
+
+
+def _is_byte_count(value: object) -> bool:
+    return _is_count(value) and cast(int, value) <= MAX_BYTES
+
+
 def _is_package_version(value: object) -> bool:
     return _matches(PACKAGE_VERSION, value) and all(int(part) <= 0xFFFF for part in cast(str, value).split("."))
 
@@ -109,6 +125,9 @@ PRODUCT = {"storeId": _is_str, "kind": _is_str, "title": _is_str, "description":
            "basePrice": _is_str, "currency": _is_str, "onSale": _is_bool, "saleEnds": _is_date,
            "recurrencePrice": _is_str, "inCollection": _is_bool, "offerToken": _is_str}
 PACKAGE_UPDATE = {"packageFamilyName": _is_str, "version": _is_package_version, "mandatory": _is_bool}
+PACKAGE_STATE = {"packageFamilyName": _is_str, "state": _is_update_state}
+PROGRESS = {"packageFamilyName": _is_str, "state": _is_update_state, "packageProgress": _is_fraction,
+            "totalProgress": _is_fraction, "bytesDownloaded": _is_byte_count, "downloadSize": _is_byte_count}
 LICENSE = {"active": _is_bool, "trial": _is_bool, "trialOwned": _is_bool, "trialSecondsLeft": _is_count,
            "expires": _is_date, "sku": _is_str, "trialId": _is_str}
 
@@ -210,6 +229,15 @@ def _updates_status(line: RawLine) -> Optional[UpdatesStatusResult]:
     return None
 
 
+def _update_status(line: RawLine) -> Optional[UpdateStatusResult]:
+    status, packages = line["status"], _entries(line["packages"], PACKAGE_STATE, PackageState)
+    # The check found nothing: no second call, so no package either.
+    done = packages == () if status == "noUpdates" else _is_update_state(status)
+    if done and line["error"] is None and packages is not None:
+        return UpdateStatusResult(status, packages, raw=line)
+    return None
+
+
 def _version_status(line: RawLine) -> Optional[VersionStatusResult]:
     version, package = line["version"], line["package"]
     if line["status"] == "ok" and line["error"] is None and _is_text(version) and (package is None or _is_str(package)):
@@ -259,6 +287,13 @@ UPDATES: Command[UpdatesResult] = Command("updates", (
     GENERAL_FAILURE,
     CRASH,
 ))
+# "owner closed" is a query failure without a code: the Store may still finish the update.
+UPDATE: Command[UpdateResult] = Command("update", (
+    Shape(frozenset({"status", "packages", "error"}), 0, _update_status),
+    QUERY_FAILURE,
+    GENERAL_FAILURE,
+    CRASH,
+))
 # No Store call, so no Store failure line of its own.
 VERSION: Command[VersionResult] = Command("version", (
     Shape(frozenset({"status", "version", "package", "error"}), 0, _version_status),
@@ -267,7 +302,7 @@ VERSION: Command[VersionResult] = Command("version", (
 ))
 
 COMMANDS: Dict[str, Command[Result]] = {command.word: command for command in (
-    BUY, REVIEW, LICENSE_COMMAND, PRODUCTS, COLLECTION, CONSUME, BALANCE, UPDATES, VERSION)}
+    BUY, REVIEW, LICENSE_COMMAND, PRODUCTS, COLLECTION, CONSUME, BALANCE, UPDATES, UPDATE, VERSION)}
 
 
 def _no_duplicates(pairs: List[Tuple[str, Any]]) -> Dict[str, Any]:
@@ -309,3 +344,26 @@ def read_line(command: Command[R], output: bytes, exit_code: Optional[int]) -> R
                 raise bad("exit code %s does not go with the line" % exit_code)
             return result
     raise bad('not a result line of "%s"' % command.word)
+
+
+def read_progress_line(output: bytes) -> UpdateProgress:
+    """One progress line of update, its line break included: {"progress":{...}} and nothing else at its top, read as
+    strictly as a result line; raises BadLine. Members a later bridge may add inside the report are ignored."""
+
+    def bad(problem: str) -> BadLine:
+        return BadLine("%s: %r" % (problem, output), None, output)
+
+    try:
+        text = output.decode("utf-8")
+        parsed: object = json.loads(text, object_pairs_hook=_no_duplicates, parse_constant=_not_json)
+    except ValueError as error:
+        raise bad("not JSON (%s)" % error) from None
+    if not (text.startswith("{") and text.endswith("}\n")) or not isinstance(parsed, dict):
+        raise bad("not exactly one JSON object and its line break")
+    report = parsed.get("progress") if list(parsed) == ["progress"] else None
+    fields = _fields(report, PROGRESS)
+    if fields is None:
+        raise bad("not a progress line")
+    name, state, package_progress, total_progress, bytes_downloaded, download_size = fields
+    return UpdateProgress(name, cast(UpdateState, state), float(package_progress), float(total_progress),
+                          bytes_downloaded, download_size)

@@ -9,15 +9,16 @@ time-out: nothing outlives the call. The results and errors are store_bridge's.
 import asyncio
 import subprocess
 import uuid
-from typing import List, Mapping, Optional, Sequence, TypeVar, Union
+from typing import Callable, List, Mapping, Optional, Sequence, TypeVar, Union, cast
 
-from ._invocation import (NO_WINDOW, PathLike, finish, invocation, kinds_argument, quantity_argument,
-                          store_id_argument, tracking_id_argument, window_argument)
-from ._lines import BALANCE, BUY, COLLECTION, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, UPDATES, VERSION, Command
+from ._invocation import (NO_WINDOW, PathLike, UpdateStream, finish, invocation, kinds_argument, quantity_argument,
+                          store_id_argument, tracking_id_argument, update_arguments, window_argument)
+from ._lines import (BALANCE, BUY, COLLECTION, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, UPDATE, UPDATES, VERSION,
+                     Command)
 from .results import (BalanceResult, ConsumeResult, LicenseResult, ProductsResult, PurchaseResult, ReviewResult,
-                      UpdatesResult, VersionResult)
+                      UpdateProgress, UpdateResult, UpdatesResult, VersionResult)
 
-__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "version"]
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "update", "version"]
 
 R = TypeVar("R")
 
@@ -73,6 +74,17 @@ async def updates(*, executable: Optional[PathLike] = None, timeout: Optional[fl
     return await _run(UPDATES, [], executable, timeout, env)
 
 
+async def update(window: Optional[int] = None, download_only: bool = False, silent: bool = False,
+                 on_progress: Optional[Callable[[UpdateProgress], object]] = None, *,
+                 executable: Optional[PathLike] = None, timeout: Optional[float] = None,
+                 env: Optional[Mapping[str, str]] = None) -> UpdateResult:
+    """The check, then one Store call that downloads and installs every update found, as store_bridge.update();
+    on_progress gets each report as it arrives, and what it raises kills the run and is raised here."""
+    stream = UpdateStream(on_progress)
+    return await _run(UPDATE, update_arguments(window, download_only, silent, on_progress), executable, timeout, env,
+                      stream)
+
+
 async def version(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
                   env: Optional[Mapping[str, str]] = None) -> VersionResult:
     """The bridge's version and the package identity it runs under."""
@@ -80,7 +92,9 @@ async def version(*, executable: Optional[PathLike] = None, timeout: Optional[fl
 
 
 async def _run(command: Command[R], arguments: List[str], executable: Optional[PathLike],
-               timeout: Optional[float], env: Optional[Mapping[str, str]]) -> R:
+               timeout: Optional[float], env: Optional[Mapping[str, str]],
+               stream: Optional[UpdateStream] = None) -> R:
+    """stream, when given, reads stdout as it arrives and gives the result at the end (update's progress lines)."""
     run = invocation(command, arguments, executable, timeout, env)
     try:
         process = await asyncio.create_subprocess_exec(
@@ -95,6 +109,8 @@ async def _run(command: Command[R], arguments: List[str], executable: Optional[P
         assert process.stdout is not None  # stdout=PIPE
         while chunk := await process.stdout.read(65536):
             output.extend(chunk)
+            if stream is not None:
+                stream.feed(chunk)
         return await process.wait()
 
     try:
@@ -102,9 +118,11 @@ async def _run(command: Command[R], arguments: List[str], executable: Optional[P
     except asyncio.TimeoutError:
         await _end(process)
         raise run.timed_out(bytes(output)) from None
-    except BaseException:  # cancelled, most often
+    except BaseException:  # cancelled, most often; or a bad progress line, or what on_progress raised
         await _end(process)
         raise
+    if stream is not None:
+        return cast(R, stream.finish(exit_code))  # a stream goes only with UPDATE, whose R it returns
     return finish(command, bytes(output), exit_code)
 
 

@@ -1,6 +1,9 @@
 """Runs that gave the host no result. Failure lines are results, not errors."""
 
-from typing import Optional
+from typing import TYPE_CHECKING, Optional
+
+if TYPE_CHECKING:
+    from .results import UpdateProgress
 
 
 class StoreBridgeError(Exception):
@@ -30,3 +33,12 @@ class BadLine(StoreBridgeError):
 
 class UsageError(StoreBridgeError):
     """The bridge refused its command line."""
+
+
+class ClosedForUpdate(StoreBridgeError):
+    """update() ended without a result line after a report in state "deploying": Windows closed the app to install
+    it, and the bridge with it. Run updates() again at the next start. last_progress is the last report seen."""
+
+    def __init__(self, message: str, exit_code: Optional[int], output: bytes, last_progress: "UpdateProgress") -> None:
+        super().__init__(message, exit_code, output)
+        self.last_progress = last_progress

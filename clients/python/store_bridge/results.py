@@ -11,6 +11,9 @@ from typing import Any, Literal, Mapping, Optional, Tuple, Union
 PurchaseStatus = Literal["purchased", "alreadyPurchased", "cancelled", "error"]
 ReviewStatus = Literal["succeeded", "cancelled", "network", "error"]
 ConsumableStatus = Literal["succeeded", "insufficientQuantity", "network", "server", "error"]
+# The state of an update, of the whole call or of one package.
+UpdateState = Literal["pending", "downloading", "deploying", "completed", "cancelled", "error", "errorLowBattery",
+                      "errorWiFiRecommended", "errorWiFiRequired"]
 
 # The line as read, members this client does not know included (a later bridge may add some).
 RawLine = Mapping[str, Any]
@@ -152,7 +155,7 @@ class ConsumeStatusResult:
 
 @dataclass(frozen=True)
 class QueryFailure:
-    """A query, balance() or updates() failed on the platform: code is the HRESULT ("0x8XXXXXXX") and error its words
+    """A query, balance(), updates() or update() failed on the platform: code is the HRESULT ("0x8XXXXXXX") and error its words
     (possibly empty); or code is None and error is "no result" or "no operation"."""
     code: Optional[str]
     error: str
@@ -200,6 +203,40 @@ class UpdatesStatusResult:
 
 
 @dataclass(frozen=True)
+class UpdateProgress:
+    """Where one package's update stands, as the Store reported it while update() ran.
+
+    state "deploying": Windows installs it, and may close the app (and the
+    bridge) to do so. The progress values are fractions from 0 to 1; the byte
+    counts are exact (0 to 2**64 - 1).
+    """
+    package_family_name: str
+    state: UpdateState
+    package_progress: float
+    total_progress: float
+    bytes_downloaded: int
+    download_size: int
+
+
+@dataclass(frozen=True)
+class PackageState:
+    """One package of an update and the state it ended in."""
+    package_family_name: str
+    state: UpdateState
+
+
+@dataclass(frozen=True)
+class UpdateStatusResult:
+    """The update call ended: status is the state of the whole call, packages each package's state, sorted by
+    package_family_name; or status is "noUpdates" and packages empty: the check found nothing to update."""
+    status: Union[UpdateState, Literal["noUpdates"]]
+    packages: Tuple[PackageState, ...]
+    error: None = field(default=None, init=False)
+    exit_code: Literal[0] = field(default=0, init=False)
+    raw: RawLine = _raw()
+
+
+@dataclass(frozen=True)
 class VersionStatusResult:
     """The bridge's version ("0.2.0") and the package full name its process runs under; package is None without
     package identity, when the Store acts for no app."""
@@ -218,6 +255,9 @@ ProductsResult = Union[ProductListResult, QueryFailure, Failure]
 ConsumeResult = Union[ConsumeStatusResult, ConsumeFailure, Failure]
 BalanceResult = Union[BalanceStatusResult, QueryFailure, Failure]
 UpdatesResult = Union[UpdatesStatusResult, QueryFailure, Failure]
+# The QueryFailure includes "owner closed", code None: the host's window went while the Store's UI was up.
+UpdateResult = Union[UpdateStatusResult, QueryFailure, Failure]
 VersionResult = Union[VersionStatusResult, Failure]
 Result = Union[PurchaseStatusResult, ReviewStatusResult, LicenseStatusResult, ProductListResult, ConsumeStatusResult,
-               BalanceStatusResult, UpdatesStatusResult, VersionStatusResult, QueryFailure, ConsumeFailure, Failure]
+               BalanceStatusResult, UpdatesStatusResult, UpdateStatusResult, VersionStatusResult, QueryFailure,
+               ConsumeFailure, Failure]

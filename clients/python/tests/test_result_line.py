@@ -11,11 +11,11 @@ sys.path.insert(0, str(ROOT / "clients" / "python"))
 sys.path.insert(0, str(ROOT / "tests" / "blackbox"))
 
 import schema  # noqa: E402
-from store_bridge._lines import COMMANDS  # noqa: E402
+from store_bridge._lines import COMMANDS, read_progress_line  # noqa: E402
 from store_bridge import (AddOnLicense, BadLine, BalanceStatusResult, ConsumeFailure, ConsumeStatusResult,  # noqa: E402
-                          Failure, LicenseStatusResult, PackageUpdate, Product, ProductListResult,
-                          PurchaseStatusResult, QueryFailure, ReviewStatusResult, UpdatesStatusResult, UsageError,
-                          VersionStatusResult, read_result_line)
+                          Failure, LicenseStatusResult, PackageState, PackageUpdate, Product, ProductListResult,
+                          PurchaseStatusResult, QueryFailure, ReviewStatusResult, UpdateProgress, UpdatesStatusResult,
+                          UpdateStatusResult, UsageError, VersionStatusResult, read_result_line)
 
 CRASH = b'{"status":"error","updated":false,"error":"crash"}'
 
@@ -37,6 +37,16 @@ NOTES_UPDATE = {"packageFamilyName": "Contoso.Notes_8wekyb3d8bbwe", "version": "
 UPDATES = {"status": "ok", "updates": [NOTES_UPDATE, {"packageFamilyName": "Contoso.Notes.Dictionary_8wekyb3d8bbwe",
                                                       "version": "65535.0.65535.0", "mandatory": False}],
            "canSilentlyDownload": True, "error": None}
+NOTES_FAMILY = "Contoso.Notes_8wekyb3d8bbwe"
+DICTIONARY_FAMILY = "Contoso.Notes.Dictionary_8wekyb3d8bbwe"
+UPDATED = {"status": "completed", "packages": [{"packageFamilyName": NOTES_FAMILY, "state": "completed"}],
+           "error": None}
+NO_UPDATES = {"status": "noUpdates", "packages": [], "error": None}
+UPDATE_STATES = ("pending", "downloading", "deploying", "completed", "cancelled", "error", "errorLowBattery",
+                 "errorWiFiRecommended", "errorWiFiRequired")
+PROGRESS = {"packageFamilyName": NOTES_FAMILY, "state": "downloading", "packageProgress": 0.42, "totalProgress": 0.21,
+            "bytesDownloaded": 1234, "downloadSize": 5678}
+NOTES_PROGRESS = UpdateProgress(NOTES_FAMILY, "downloading", 0.42, 0.21, 1234, 5678)
 
 NOTES = PackageUpdate("Contoso.Notes_8wekyb3d8bbwe", "1.4.2.0", True)
 DICTIONARY = PackageUpdate("Contoso.Notes.Dictionary_8wekyb3d8bbwe", "65535.0.65535.0", False)
@@ -122,6 +132,23 @@ RESULTS = [
     ("updates", b'{"status":"error","code":null,"error":"no result"}', 1, QueryFailure(None, "no result")),
     ("updates", b'{"error":"bad allocation"}', 1, Failure("bad allocation")),
     ("updates", CRASH, 1, Failure("crash", False)),
+    ("update", line(UPDATED), 0, UpdateStatusResult("completed", (PackageState(NOTES_FAMILY, "completed"),))),
+    ("update", line(NO_UPDATES), 0, UpdateStatusResult("noUpdates", ())),
+    ("update", line(UPDATED, packages=[]), 0, UpdateStatusResult("completed", ())),
+    ("update", line(UPDATED, packages=[dict(UPDATED["packages"][0], version="1.4.2.0")], restartNeeded=True), 0,
+     UpdateStatusResult("completed", (PackageState(NOTES_FAMILY, "completed"),))),
+    ("update", b'{"status":"error","code":null,"error":"owner closed"}', 1, QueryFailure(None, "owner closed")),
+    ("update", b'{"status":"error","code":"0x80004002","error":"TEXT"}', 1, QueryFailure("0x80004002", "TEXT")),
+    ("update", b'{"status":"error","code":null,"error":"no operation"}', 1, QueryFailure(None, "no operation")),
+    ("update", b'{"error":"bad allocation"}', 1, Failure("bad allocation")),
+    ("update", CRASH, 1, Failure("crash", False)),
+] + [
+    # Each state stands for the call and for a package, whatever the other is.
+    ("update", line(UPDATED, status=state, packages=[{"packageFamilyName": DICTIONARY_FAMILY, "state": "error"},
+                                                     {"packageFamilyName": NOTES_FAMILY, "state": state}]), 0,
+     UpdateStatusResult(state, (PackageState(DICTIONARY_FAMILY, "error"), PackageState(NOTES_FAMILY, state))))
+    for state in UPDATE_STATES
+] + [
     ("version", line(VERSION), 0, VersionStatusResult("0.2.0", None)),
     ("version", line(VERSION, package=PACKAGE), 0, VersionStatusResult("0.2.0", PACKAGE)),
     ("version", line(VERSION, architecture="x64"), 0, VersionStatusResult("0.2.0", None)),
@@ -247,6 +274,30 @@ REJECTED = [
     ("updates", entry_changed(UPDATES, "updates", mandatory=None), 0, BadLine),
     ("updates", line(UPDATES, updates=[{"packageFamilyName": "A", "version": "1.0.0.0"}]), 0, BadLine),
     ("updates", line(UPDATES, updates=[NOTES_UPDATE, "Contoso.Notes_8wekyb3d8bbwe"]), 0, BadLine),
+    ("update", b'{"error":"usage"}', 2, UsageError),
+    ("update", line(UPDATED), 1, BadLine),
+    ("update", b'{"status":"error","code":null,"error":"owner closed"}', 0, BadLine),
+    ("update", line(UPDATES), 0, BadLine),
+    ("updates", line(UPDATED), 0, BadLine),
+    # Nothing found makes no second call, so no package has a state.
+    ("update", line(UPDATED, status="noUpdates"), 0, BadLine),
+    ("update", line(UPDATED, error="x"), 0, BadLine),
+    ("update", line(UPDATED, packages=None), 0, BadLine),
+    ("update", line(UPDATED, packages={}), 0, BadLine),
+    ("update", line(UPDATED, packages=[NOTES_FAMILY]), 0, BadLine),
+    ("update", line(UPDATED, code=None), 0, BadLine),
+    ("update", line({"status": "completed", "error": None}), 0, BadLine),
+    ("update", entry_changed(UPDATED, "packages", state="Completed"), 0, BadLine),
+    ("update", entry_changed(UPDATED, "packages", state="noUpdates"), 0, BadLine),
+    ("update", entry_changed(UPDATED, "packages", state=3), 0, BadLine),
+    ("update", entry_changed(UPDATED, "packages", packageFamilyName=None), 0, BadLine),
+    ("update", line(UPDATED, packages=[{"packageFamilyName": NOTES_FAMILY}]), 0, BadLine),
+    # A progress line is no result line, with or without its line break.
+    ("update", line({"progress": PROGRESS}), 0, BadLine),
+    ("update", line(UPDATED) + b"\n", 0, BadLine),
+] + [
+    ("update", line(UPDATED, status=status), 0, BadLine)
+    for status in ("ok", "noUpdate", "Completed", "succeeded", "", None, 3)
 ] + [
     # The version is the text Major.Minor.Build.Revision, each part 0 to 65535.
     ("updates", entry_changed(UPDATES, "updates", version=version), 0, BadLine)
@@ -279,6 +330,104 @@ class ReadResultLine(unittest.TestCase):
     def test_a_command_it_does_not_know_is_a_programming_error(self):
         with self.assertRaisesRegex(ValueError, "no command 'bye'"):
             read_result_line("bye", b'{"error":"x"}', 1)
+
+
+def progress_line(**changes):
+    return json.dumps({"progress": dict(PROGRESS, **changes)}).encode() + b"\n"
+
+
+def progress_without(member):
+    return json.dumps({"progress": {k: v for k, v in PROGRESS.items() if k != member}}).encode() + b"\n"
+
+
+# (stdout, the report)
+PROGRESS_READ = [
+    (progress_line(), NOTES_PROGRESS),
+    (b'{"progress":{"packageFamilyName":"Contoso.Notes_8wekyb3d8bbwe","state":"downloading","packageProgress":0.42,'
+     b'"totalProgress":0.21,"bytesDownloaded":1234,"downloadSize":5678}}\n', NOTES_PROGRESS),
+    # The ends of the fractions, as the bridge writes them; byte counts exact up to 2**64 - 1.
+    (b'{"progress":{"packageFamilyName":"A","state":"deploying","packageProgress":1,"totalProgress":0,'
+     b'"bytesDownloaded":0,"downloadSize":18446744073709551615}}\n',
+     UpdateProgress("A", "deploying", 1.0, 0.0, 0, 2 ** 64 - 1)),
+    # Inside the report, members a later bridge may add are ignored, as in a result line's entries.
+    (progress_line(packageVersion="1.4.2.0"), NOTES_PROGRESS),
+    (progress_line(packageFamilyName='Zé"\\'), UpdateProgress('Zé"\\', "downloading", 0.42, 0.21, 1234, 5678)),
+] + [(progress_line(state=state), UpdateProgress(NOTES_FAMILY, state, 0.42, 0.21, 1234, 5678))
+     for state in UPDATE_STATES]
+
+PROGRESS_REJECTED = [progress_without(member) for member in PROGRESS] + [
+    progress_line(packageFamilyName=None),
+    progress_line(state="Downloading"),
+    progress_line(state="noUpdates"),
+    progress_line(state=1),
+    progress_line(packageProgress="0.42"),
+    progress_line(totalProgress=None),
+    progress_line(packageProgress=True),
+    progress_line(bytesDownloaded="1234"),
+    progress_line(bytesDownloaded=False),
+    progress_line(downloadSize=5678.0),
+    progress_line(bytesDownloaded=-1),
+    progress_line(downloadSize=-5678),
+    progress_line(downloadSize=2 ** 64),
+    # Nothing beside the report at the top.
+    json.dumps({"progress": PROGRESS, "status": "completed"}).encode() + b"\n",
+    json.dumps({"progress": PROGRESS, "extra": None}).encode() + b"\n",
+    json.dumps({"report": PROGRESS}).encode() + b"\n",
+    json.dumps({"progress": [PROGRESS]}).encode() + b"\n",
+    b'{"progress":null}\n',
+    b"{}\n",
+    # One JSON object and its line break, nothing else.
+    line({"progress": PROGRESS}),
+    line({"progress": PROGRESS}) + b"\r\n",
+    b" " + progress_line(),
+    line({"progress": PROGRESS}) + progress_line(),
+    b'{"progress":{"state":"pending",' + progress_line()[len(b'{"progress":{'):],
+    b'{"progress":{},' + progress_line()[1:],
+    progress_line().replace(b"0.42", b"NaN"),
+    progress_line().replace(b"Notes", b"\xc3\x28"),
+    b"\n",
+    line(UPDATED) + b"\n",
+] + [progress_line(**{member: fraction}) for member in ("packageProgress", "totalProgress")
+     for fraction in (-0.01, 1.01, 2, -1, 1e400)]
+
+
+class ReadProgressLine(unittest.TestCase):
+    def test_progress_lines_become_reports(self):
+        for output, expected in PROGRESS_READ:
+            with self.subTest(output=output):
+                self.assertEqual(read_progress_line(output), expected)
+
+    def test_anything_else_is_a_bad_line(self):
+        for output in PROGRESS_REJECTED:
+            with self.subTest(output=output):
+                with self.assertRaises(BadLine) as raised:
+                    read_progress_line(output)
+                self.assertEqual(raised.exception.output, output)
+
+    def test_the_schema_agrees_with_the_client(self):
+        # Both read the report strictly; the client alone ignores members a later bridge may add inside it.
+        objects = []
+        for output in [output for output, _ in PROGRESS_READ] + PROGRESS_REJECTED:
+            try:
+                objects.append(json.loads(output))
+            except ValueError:
+                pass  # no object to compare
+        for obj in objects:
+            if isinstance(obj, dict) and "packageVersion" in (obj.get("progress") or {}):
+                continue
+            with self.subTest(obj=obj):
+                try:
+                    schema.validate_progress_line(obj)
+                    admitted = True
+                except ValueError:
+                    admitted = False
+                try:
+                    read_progress_line(json.dumps(obj, separators=(",", ":"), ensure_ascii=False).encode() + b"\n")
+                    read = True
+                except BadLine:
+                    read = False
+                self.assertEqual(read, admitted)
+        self.assertGreater(len(objects), len(PROGRESS_READ) + 30)
 
 
 def client_accepts(obj) -> bool:
@@ -370,6 +519,15 @@ class ResultLineSchema(unittest.TestCase):
         (dict(UPDATES, updates=[dict(NOTES_UPDATE, version=1040200)]), "integer"),
         ({k: v for k, v in UPDATES.items() if k != "canSilentlyDownload"}, '"canSilentlyDownload" is missing'),
         (dict(UPDATES, updates=[{k: v for k, v in NOTES_UPDATE.items() if k != "version"}]), '"version" is missing'),
+        (UPDATED, None),
+        (NO_UPDATES, None),
+        (dict(UPDATED, status="errorWiFiRequired", packages=[{"packageFamilyName": NOTES_FAMILY, "state": "pending"}]),
+         None),
+        ({"status": "error", "code": None, "error": "owner closed"}, None),
+        (dict(UPDATED, status="ok"), '"ok"'),
+        (dict(UPDATED, packages=[{"packageFamilyName": NOTES_FAMILY, "state": "noUpdates"}]), '"noUpdates"'),
+        (dict(UPDATED, packages=None), "null"),
+        (dict(UPDATED, error="x"), '"x"'),
     ]
 
     def test_admits_exactly_the_documented_shapes(self):

@@ -6,13 +6,14 @@ ignore that catches nothing is itself an error, so none of these can pass silent
 
 import uuid
 from pathlib import Path
-from typing import FrozenSet, Literal, Optional, Tuple
+from typing import FrozenSet, List, Literal, Optional, Tuple
 
 import store_bridge
 import store_bridge.aio
-from store_bridge import (BalanceResult, ConsumableStatus, ConsumeFailure, ConsumeResult, Failure, LicenseResult,
-                          PackageUpdate, Product, ProductsResult, PurchaseResult, PurchaseStatus, QueryFailure,
-                          ReviewResult, ReviewStatus, UpdatesResult, VersionResult)
+from store_bridge import (BalanceResult, ClosedForUpdate, ConsumableStatus, ConsumeFailure, ConsumeResult, Failure,
+                          LicenseResult, PackageState, PackageUpdate, Product, ProductsResult, PurchaseResult,
+                          PurchaseStatus, QueryFailure, ReviewResult, ReviewStatus, StoreBridgeError, UpdateProgress,
+                          UpdateResult, UpdatesResult, UpdateState, VersionResult)
 
 
 def purchase_words(result: PurchaseResult) -> str:
@@ -124,6 +125,49 @@ def updates_misuses(result: UpdatesResult) -> None:
     wrong: LicenseResult = store_bridge.read_result_line("updates", b"", 0)  # type: ignore[assignment]
 
 
+def install_updates(window: int, silent: bool) -> str:
+    """Install what the check found with a progress bar; a run Windows ended to install the app is no failure."""
+    shares: List[float] = []
+
+    def bar(progress: UpdateProgress) -> None:
+        share: float = progress.total_progress
+        size: int = progress.download_size
+        shares.append(share * size)
+
+    try:
+        result = store_bridge.update(window, False, silent, bar, executable="store-bridge.exe", timeout=3600)
+    except ClosedForUpdate as closed:
+        error: StoreBridgeError = closed
+        state: UpdateState = closed.last_progress.state
+        return "closed while %s (%s)" % (state, error)
+    if isinstance(result, QueryFailure):
+        code: Optional[str] = result.code
+        return "%s: %s" % (code, result.error)
+    if result.exit_code == 1:
+        return result.error
+    if result.status == "noUpdates":
+        return "up to date"
+    failed: Tuple[PackageState, ...] = tuple(package for package in result.packages if package.state != "completed")
+    no_text: None = result.error
+    return "%s: %s%s" % (result.status, ", ".join(package.package_family_name for package in failed), no_text or "")
+
+
+def update_misuses(result: UpdateResult, progress: UpdateProgress) -> None:
+    if result.exit_code == 0:
+        state: UpdateState = result.status  # type: ignore[assignment]
+        result.packages.append(result.packages[0])  # type: ignore[attr-defined]
+        result.packages[0].version  # type: ignore[attr-defined]
+    else:
+        result.packages  # type: ignore[union-attr]
+    progress.total_progress = 1.0  # type: ignore[misc]
+    fraction: str = progress.package_progress  # type: ignore[assignment]
+    store_bridge.update(executable="store-bridge.exe", download_only="yes")  # type: ignore[arg-type]
+    store_bridge.update("4242", executable="store-bridge.exe")  # type: ignore[arg-type]
+    store_bridge.update(on_progress=lambda share: share + 1, executable="store-bridge.exe")  # type: ignore[operator]
+    store_bridge.update(4242, False, False, None, "store-bridge.exe")  # type: ignore[misc]
+    wrong: UpdatesResult = store_bridge.read_result_line("update", b"", 0)  # type: ignore[assignment]
+
+
 def later_misuses(license: LicenseResult, listed: ProductsResult, consumed: ConsumeResult,
                   left: BalanceResult) -> None:
     if license.exit_code == 1:
@@ -162,3 +206,8 @@ async def calls() -> None:
     pending: UpdatesResult = await store_bridge.aio.updates(executable="store-bridge.exe", timeout=60)
     checked: UpdatesResult = store_bridge.updates(executable="store-bridge.exe", timeout=60)
     read_updates: UpdatesResult = store_bridge.read_result_line("updates", b"", 0)
+    shown: List[UpdateProgress] = []
+    installed: UpdateResult = await store_bridge.aio.update(4242, on_progress=shown.append,
+                                                            executable="store-bridge.exe", timeout=3600)
+    downloaded: UpdateResult = store_bridge.update(download_only=True, silent=True, executable="store-bridge.exe")
+    read_update: UpdateResult = store_bridge.read_result_line("update", b"", 0)
