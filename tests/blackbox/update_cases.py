@@ -128,6 +128,11 @@ CASES += [
     *[Case("update %s" % " ".join(flags or ["without flags"]), ["update", *flags], BOTH_DONE, 0, sim=TWO,
            trace=updated(download_only="--download-only" in flags, silent="--silent" in flags))
       for flags in (["--download-only"], ["--silent"], ["--silent", "--download-only"])],
+    *[Case("update %s with progress" % flag, ["update", flag, "--progress"],
+           update_result(packages=[package_state("A"), package_state("B")],
+                         progress=[progress_line("B", total="0.25"), progress_line("A", total="0.75")]), 0, sim=TWO,
+           trace=updated(download_only=flag == "--download-only", silent=flag == "--silent"))
+      for flag in ("--download-only", "--silent")],
     Case("update with every flag in another order", ["update", "--progress", "--silent", "--download-only"],
          update_result(packages=[package_state("A"), package_state("B")],
                        progress=[progress_line("B", total="0.25"), progress_line("A", total="0.75")]), 0, sim=TWO,
@@ -174,6 +179,8 @@ CASES += [
          sim="package-update=A;after=now;update-after=5000", owner=Owner(exit_after_ms=1200), min_ms=1200,
          max_ms=1200 + 500 + 400),
     # Failures of the check, of the update call and of its result.
+    Case("Store context fails for update", ["update", "--progress"], query_failure(E_ACCESSDENIED, AWKWARD), 1,
+         sim="package-update=A;context=E_ACCESSDENIED;restricted=" + AWKWARD_ENCODED),
     Case("update when the check fails", ["update"], query_failure(E_FAIL, system_text(E_FAIL)), 1,
          sim="package-update=A;request=E_FAIL", trace=lambda trace, handles=None: the(
              trace, "GetAppAndOptionalStorePackageUpdatesAsync")),
