@@ -159,7 +159,8 @@ CASES += [
              "progress=A:Pending:0:-0:0:18446744073709551615@20;progress=A:Downloading:1:0.5:18446744073709551615:0@40;"
              "progress=A:Downloading:0.1:1e-9:1:2@60;progress=A:1:0.0000005:0.1234565:3:4@80;"
              "progress=A:Deploying:0.9999996:nan:5:6@100;progress=A:OtherError:-1:2:7:8@120;"
-             "progress=" + AWKWARD_ENCODED + ":ErrorLowBattery:0.0000015:-1:9:10@140"),
+             # The family's colons are encoded: a colon separates the item's fields.
+             "progress=" + AWKWARD_ENCODED.replace(":", "%3A") + ":ErrorLowBattery:0.0000015:-1:9:10@140"),
     Case("a progress report after completion is dropped", ["update", "--progress"],
          update_result(packages=[package_state("A")], progress=[progress_line("A", "downloading", "0.5", "0.5", 1, 2)]),
          0, sim="package-update=A;after=now;update-after=200;progress=A:Downloading:0.5:0.5:1:2@50;late-progress=100;"
