@@ -4,8 +4,8 @@
 #include "sorted_entries.h"
 
 #include <charconv>
+#include <cstdio>
 #include <string>
-#include <system_error>
 
 namespace {
 
@@ -61,9 +61,12 @@ std::string_view update_state_word(std::int32_t state) {
 std::string fraction_text(double fraction) {
     if (!(fraction > 0)) fraction = 0;
     if (fraction > 1) fraction = 1;
+    // printf itself: every C runtime this builds with rounds the exact value, and
+    // the program never leaves the "C" locale. The floating to_chars would do as
+    // well, but its tables would double the size of the executable.
     char digits[16]; // "0.xxxxxx" or "1.000000"
-    const auto end = std::to_chars(digits, digits + sizeof digits, fraction, std::chars_format::fixed, 6).ptr;
-    std::string text(digits, end);
+    std::snprintf(digits, sizeof digits, "%.6f", fraction);
+    std::string text(digits);
     text.erase(text.find_last_not_of('0') + 1);
     if (text.back() == '.') text.pop_back();
     return text;

@@ -26,6 +26,8 @@ TEST(update_lines, fractions_as_printf_rounds_them_without_trailing_zeros) {
         {0.0000015, "0.000002"},   // just above
         {0.1234565, "0.123456"},
         {0.1234575, "0.123457"},
+        {0.0078125, "0.007812"},   // exactly halfway: to the even digit
+        {0.0234375, "0.023438"},
         {0.9999996, "1"},
         {0.99999949999999, "0.999999"},
         {std::numeric_limits<double>::denorm_min(), "0"},
