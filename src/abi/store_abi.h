@@ -5,6 +5,8 @@
 
 #include "../platform/win.h"
 
+#include <type_traits>
+
 namespace winabi {
 
 enum class AsyncStatus : INT32 { Started = 0, Completed = 1, Canceled = 2, Error = 3 };
@@ -31,6 +33,7 @@ struct IStoreRateAndReviewResult : IInspectable {
 // consumable result (consumable_abi.h).
 struct IStoreAppLicense;
 struct IStoreProductQueryResult;
+struct IStoreProductResult;
 struct IStoreConsumableResult;
 template <class T>
 struct IIterable;
@@ -68,6 +71,15 @@ struct async_iids<IStoreProductQueryResult> {
     static constexpr IID handler = {0x02F4A42C, 0x0458, 0x58D6, {0x92, 0x3C, 0xB4, 0x4B, 0xA8, 0xEF, 0x22, 0x22}};
 };
 
+// The customer IDs for the developer's service come as a Windows Runtime string:
+// IAsyncOperation<HSTRING>, whose GetResults hands out an HSTRING.
+using hstring_abi = std::remove_pointer_t<HSTRING>;
+template <>
+struct async_iids<hstring_abi> {
+    static constexpr IID operation = {0x3E1FE603, 0xF897, 0x5263, {0xB3, 0x28, 0x08, 0x06, 0x42, 0x6B, 0x8A, 0x79}};
+    static constexpr IID handler = {0xB79A741F, 0x7FB5, 0x50AE, {0x9E, 0x99, 0x91, 0x12, 0x01, 0xEC, 0x3D, 0x41}};
+};
+
 template <class Result>
 struct IAsyncOperation;
 
@@ -91,6 +103,7 @@ using IPurchaseOperation = IAsyncOperation<IStorePurchaseResult>;
 using IReviewOperation = IAsyncOperation<IStoreRateAndReviewResult>;
 using ILicenseOperation = IAsyncOperation<IStoreAppLicense>;
 using IProductQueryOperation = IAsyncOperation<IStoreProductQueryResult>;
+using IStringOperation = IAsyncOperation<hstring_abi>;
 
 struct IAsyncInfo : IInspectable {
     static constexpr IID iid = {0x00000036, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -106,10 +119,10 @@ struct IStoreContext : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE get_User(IInspectable** user) = 0;
     virtual HRESULT STDMETHODCALLTYPE add_OfflineLicensesChanged(IUnknown* handler, INT64* token) = 0;
     virtual HRESULT STDMETHODCALLTYPE remove_OfflineLicensesChanged(INT64 token) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetCustomerPurchaseIdAsync(HSTRING ticket, HSTRING user, IInspectable** operation) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetCustomerCollectionsIdAsync(HSTRING ticket, HSTRING user, IInspectable** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCustomerPurchaseIdAsync(HSTRING ticket, HSTRING user, IStringOperation** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCustomerCollectionsIdAsync(HSTRING ticket, HSTRING user, IStringOperation** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetAppLicenseAsync(ILicenseOperation** operation) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetStoreProductForCurrentAppAsync(IInspectable** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetStoreProductForCurrentAppAsync(IAsyncOperation<IStoreProductResult>** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetStoreProductsAsync(IInspectable* kinds, IInspectable* ids, IInspectable** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsAsync(IIterable<HSTRING>* kinds, IProductQueryOperation** operation) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetAssociatedStoreProductsWithPagingAsync(IInspectable* kinds, UINT32 max, IInspectable** operation) = 0;

@@ -1,5 +1,5 @@
-// The Store's query interfaces at the ABI: the app's licence, products and
-// their prices, and the generic collections they come in. As in store_abi.h,
+// The Store's query interfaces at the ABI: the app's licence, products, their
+// prices and SKUs, and the generic collections they come in. As in store_abi.h,
 // slots the bridge never calls keep their place, typed loosely.
 #pragma once
 
@@ -94,6 +94,54 @@ struct IStorePrice : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE get_FormattedRecurrencePrice(HSTRING* value) = 0;
 };
 
+enum class StoreDurationUnit : INT32 { Minute = 0, Hour = 1, Day = 2, Week = 3, Month = 4, Year = 5 };
+
+struct IStoreSubscriptionInfo : IInspectable {
+    static constexpr IID iid = {0x4189776A, 0x0559, 0x43AC, {0xA9, 0xC6, 0x3A, 0xB0, 0x01, 0x1F, 0xB8, 0xEB}};
+    virtual HRESULT STDMETHODCALLTYPE get_BillingPeriod(UINT32* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_BillingPeriodUnit(StoreDurationUnit* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_HasTrialPeriod(boolean* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_TrialPeriod(UINT32* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_TrialPeriodUnit(StoreDurationUnit* value) = 0;
+};
+
+// The variant byte 0x2A is the platform's own.
+struct IStoreCollectionData : IInspectable {
+    static constexpr IID iid = {0x8AA4C3B3, 0x5BB3, 0x441A, {0x2A, 0xB4, 0x4D, 0xAB, 0x73, 0xD5, 0xCE, 0x67}};
+    virtual HRESULT STDMETHODCALLTYPE get_IsTrial(boolean* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_CampaignId(HSTRING* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_DeveloperOfferId(HSTRING* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_AcquiredDate(DateTime* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_StartDate(DateTime* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_EndDate(DateTime* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_TrialTimeRemaining(TimeSpan* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ExtendedJsonData(HSTRING* value) = 0;
+};
+
+struct IStoreSku : IInspectable {
+    static constexpr IID iid = {0x397E6F55, 0x4440, 0x4F03, {0x86, 0x3C, 0x91, 0xF3, 0xFE, 0xC8, 0x3D, 0x79}};
+    virtual HRESULT STDMETHODCALLTYPE get_StoreId(HSTRING* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Language(HSTRING* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Title(HSTRING* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Description(HSTRING* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsTrial(boolean* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_CustomDeveloperData(HSTRING* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Images(IInspectable** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Videos(IInspectable** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Availabilities(IInspectable** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Price(IStorePrice** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ExtendedJsonData(HSTRING* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsInUserCollection(boolean* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_BundledSkus(IInspectable** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_CollectionData(IStoreCollectionData** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetIsInstalledAsync(IInspectable** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RequestPurchaseAsync(IPurchaseOperation** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE RequestPurchaseWithPurchasePropertiesAsync(IInspectable* properties,
+                                                                                 IPurchaseOperation** operation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsSubscription(boolean* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_SubscriptionInfo(IStoreSubscriptionInfo** value) = 0;
+};
+
 struct IStoreProduct : IInspectable {
     static constexpr IID iid = {0x320E2C52, 0xD760, 0x450A, {0xA4, 0x2B, 0x67, 0xD1, 0xE9, 0x01, 0xAC, 0x90}};
     virtual HRESULT STDMETHODCALLTYPE get_StoreId(HSTRING* value) = 0;
@@ -105,7 +153,7 @@ struct IStoreProduct : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE get_Keywords(IInspectable** value) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Images(IInspectable** value) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Videos(IInspectable** value) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_Skus(IInspectable** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Skus(IVectorView<IStoreSku*>** value) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_IsInUserCollection(boolean* value) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Price(IStorePrice** value) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_ExtendedJsonData(HSTRING* value) = 0;
@@ -123,6 +171,32 @@ struct IStoreProductQueryResult : IInspectable {
     virtual HRESULT STDMETHODCALLTYPE get_ExtendedError(HRESULT* value) = 0;
 };
 
+// The app's own product: GetStoreProductForCurrentAppAsync (IStoreContext slot 12).
+struct IStoreProductResult : IInspectable {
+    static constexpr IID iid = {0xB7674F73, 0x3C87, 0x4EE1, {0x82, 0x01, 0xF4, 0x28, 0x35, 0x9B, 0xD3, 0xAF}};
+    virtual HRESULT STDMETHODCALLTYPE get_Product(IStoreProduct** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ExtendedError(HRESULT* value) = 0;
+};
+
+template <>
+struct async_iids<IStoreProductResult> {
+    static constexpr IID operation = {0x9E61E86B, 0x6AFB, 0x50AE, {0xAF, 0xC1, 0xC5, 0x9F, 0x54, 0x51, 0x08, 0xDD}};
+    static constexpr IID handler = {0xEB93E936, 0xD515, 0x5414, {0x9D, 0x15, 0xF0, 0x50, 0xC0, 0xB8, 0xF5, 0x21}};
+};
+using IProductOperation = IAsyncOperation<IStoreProductResult>;
+
+template <>
+struct instance_iid<IVectorView<IStoreSku*>> {
+    static constexpr IID value = {0x407C4593, 0x063D, 0x5C9B, {0xB8, 0xE0, 0x94, 0x9F, 0xE1, 0x38, 0x79, 0x63}};
+};
+template <>
+struct instance_iid<IIterable<IStoreSku*>> {
+    static constexpr IID value = {0x522D34EF, 0x4B5A, 0x5B44, {0xA0, 0x46, 0x7A, 0x16, 0x05, 0x1D, 0x01, 0x1E}};
+};
+template <>
+struct instance_iid<IIterator<IStoreSku*>> {
+    static constexpr IID value = {0x365CDE92, 0x7FE3, 0x59D5, {0x8F, 0x8F, 0x8F, 0x05, 0xAC, 0xF5, 0x09, 0x47}};
+};
 template <>
 struct instance_iid<IIterable<HSTRING>> {
     static constexpr IID value = {0xE2FCC7C1, 0x3BFC, 0x5A0B, {0xB2, 0xB0, 0x72, 0xE7, 0x69, 0xD1, 0xCB, 0x7E}};

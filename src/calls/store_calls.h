@@ -24,11 +24,39 @@ void set_completed(Operation* operation, typename Operation::completed_handler* 
 
 winabi::AsyncStatus async_status(IUnknown* operation);
 
+// A string an operation handed out. Unlike an interface, whose null is no
+// result, the empty string is a result too.
+struct string_result {
+    unique_hstring text;
+    bool present = false;
+
+    explicit operator bool() const noexcept { return present; }
+    HSTRING get() const noexcept { return text.get(); }
+};
+
+// What an operation's GetResults hands out, owned.
+template <class Result>
+struct async_result {
+    using type = com_ptr<Result>;
+};
+template <>
+struct async_result<winabi::hstring_abi> {
+    using type = string_result;
+};
+template <class Result>
+using async_result_t = typename async_result<Result>::type;
+
 // Null when the operation ended without a result object.
 template <class Operation>
 com_ptr<typename Operation::result_type> get_results(Operation* operation) {
     com_ptr<typename Operation::result_type> result;
     check_hresult(operation->GetResults(result.put()));
+    return result;
+}
+inline string_result get_results(winabi::IStringOperation* operation) {
+    string_result result;
+    check_hresult(operation->GetResults(result.text.put()));
+    result.present = true;
     return result;
 }
 

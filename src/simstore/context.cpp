@@ -154,13 +154,13 @@ public:
     HRESULT STDMETHODCALLTYPE get_User(IInspectable**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE add_OfflineLicensesChanged(IUnknown*, INT64*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE remove_OfflineLicensesChanged(INT64) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCustomerPurchaseIdAsync(HSTRING, HSTRING, IInspectable**) override {
+    HRESULT STDMETHODCALLTYPE GetCustomerPurchaseIdAsync(HSTRING, HSTRING, winabi::IStringOperation**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetCustomerCollectionsIdAsync(HSTRING, HSTRING, IInspectable**) override {
+    HRESULT STDMETHODCALLTYPE GetCustomerCollectionsIdAsync(HSTRING, HSTRING, winabi::IStringOperation**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetStoreProductForCurrentAppAsync(IInspectable**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetStoreProductForCurrentAppAsync(winabi::IProductOperation**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetStoreProductsAsync(IInspectable*, IInspectable*, IInspectable**) override {
         return E_NOTIMPL;
     }

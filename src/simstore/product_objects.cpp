@@ -88,7 +88,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_Keywords(IInspectable** value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE get_Images(IInspectable** value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE get_Videos(IInspectable** value) override { return not_simulated(value); }
-    HRESULT STDMETHODCALLTYPE get_Skus(IInspectable** value) override { return not_simulated(value); }
+    HRESULT STDMETHODCALLTYPE get_Skus(winabi::IVectorView<winabi::IStoreSku*>** value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE get_ExtendedJsonData(HSTRING* value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE get_LinkUri(IInspectable** value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE GetIsAnySkuInstalledAsync(IInspectable** operation) override {

@@ -19,7 +19,7 @@ template <class Result>
 class completion_outcome {
 public:
     struct taken {
-        com_ptr<Result> result;
+        async_result_t<Result> result;
         wide_string text;
         HRESULT code = S_OK;     // the failure's code; S_OK when nothing failed
         bool fixed_text = false; // there was no memory to build the words

@@ -26,6 +26,7 @@ struct simulated_platform {
     bool wait_fails = false;   // MsgWaitForMultipleObjects fails
     std::vector<simulated_window> windows;
     std::optional<std::basic_string<WCHAR>> package; // the package full name; none: no package identity
+    bool elevated = false; // what the process token's TokenElevation says
 };
 
 // Whoever serves the portable platform in place of Windows (the simulated Store)
