@@ -69,6 +69,47 @@ export interface LicenseStatusResult {
   readonly raw: RawLine;
 }
 
+/** A unit of a subscription's billing or trial period; "unknown" for one this bridge does not know. */
+export type DurationUnit = 'minute' | 'hour' | 'day' | 'week' | 'month' | 'year' | 'unknown';
+
+/** The user's entitlement to a SKU. Dates UTC, "YYYY-MM-DDTHH:MM:SSZ", or null for none and for never. */
+export interface CollectionData {
+  readonly trial: boolean;
+  readonly acquired: string | null;
+  readonly start: string | null;
+  readonly end: string | null;
+  /** Whole seconds; for usage-limited trials only, which few developer accounts have. */
+  readonly trialSecondsLeft: number;
+}
+
+/**
+ * One SKU of a product, with the user's prices. A subscription SKU has its billing period; the platform is known to
+ * report an owned subscription SKU with `subscription` false and no terms, so look for the terms on any SKU.
+ */
+export interface Sku {
+  /** "9NBLGGH4TNMP/0010": the product's Store ID, "/", the SKU's own. */
+  readonly storeId: string;
+  readonly title: string;
+  readonly description: string;
+  readonly trial: boolean;
+  readonly subscription: boolean;
+  readonly price: string;
+  readonly basePrice: string;
+  readonly currency: string;
+  readonly onSale: boolean;
+  readonly saleEnds: string | null;
+  readonly recurrencePrice: string;
+  /** Unreliable in a `products` answer: decide ownership from `collection` or the licence. */
+  readonly inCollection: boolean;
+  /** All four null without subscription terms; the trial's two null without a trial period. */
+  readonly billingPeriod: number | null;
+  readonly billingPeriodUnit: DurationUnit | null;
+  readonly trialPeriod: number | null;
+  readonly trialPeriodUnit: DurationUnit | null;
+  /** Null when the Store gives no entitlement data for the SKU. */
+  readonly collection: CollectionData | null;
+}
+
 /** A product with the user's prices. A product without a price has empty price texts and `onSale` false. */
 export interface Product {
   readonly storeId: string;
@@ -86,6 +127,8 @@ export interface Product {
   readonly recurrencePrice: string;
   readonly inCollection: boolean;
   readonly offerToken: string;
+  /** Every SKU of the product, sorted by `storeId`. */
+  readonly skus: readonly Sku[];
 }
 
 /** The products of `products` or `collection` (exit code 0). */
@@ -198,6 +241,26 @@ export interface VersionStatusResult {
   readonly version: string;
   /** The package full name; null without package identity, when the Store acts for no app. */
   readonly package: string | null;
+  /** Whether the process runs elevated, where in-app purchase is not supported; null when its token cannot be read. */
+  readonly elevated: boolean | null;
+  readonly error: null;
+  readonly exitCode: 0;
+  readonly raw: RawLine;
+}
+
+/** The app's own product in the Store (exit code 0); null when the Store's result has none. */
+export interface AppProductResult {
+  readonly status: 'ok';
+  readonly product: Product | null;
+  readonly error: null;
+  readonly exitCode: 0;
+  readonly raw: RawLine;
+}
+
+/** A Microsoft Store ID key for the developer's service (exit code 0), valid for 30 days. */
+export interface IdStatusResult {
+  readonly status: 'ok';
+  readonly id: string;
   readonly error: null;
   readonly exitCode: 0;
   readonly raw: RawLine;
@@ -217,6 +280,9 @@ export type UpdatesResult = UpdatesStatusResult | QueryFailureResult | FailureRe
 /** The query failure includes "owner closed", code null: the host's window went while the Store's UI was up. */
 export type UpdateResult = UpdateStatusResult | QueryFailureResult | FailureResult;
 export type VersionResult = VersionStatusResult | FailureResult;
+export type AppResult = AppProductResult | QueryFailureResult | FailureResult;
+/** The query failure includes "no id", code null: the Store answered with an empty ID. */
+export type IdResult = IdStatusResult | QueryFailureResult | FailureResult;
 
 /** A number, a bigint, or the 4- or 8-byte Buffer of Electron's getNativeWindowHandle(). */
 export type WindowHandle = number | bigint | Uint8Array;
@@ -309,7 +375,21 @@ export function updates(options?: BridgeOptions): Promise<UpdatesResult>;
  * it found, with the Store's UI over the host's window unless `silent`. Progress reports go to `onProgress`.
  */
 export function update(options?: UpdateOptions): Promise<UpdateResult>;
-/** The bridge's version and the package identity it runs under: what to check when the Store refuses to act. */
+/** The app's own product in the Store, with its SKUs. No UI. */
+export function app(options?: BridgeOptions): Promise<AppResult>;
+/**
+ * A Microsoft Store ID key for the purchase service, for the user signed in to the Store. `serviceTicket` is the
+ * Entra ID access token of your service (a bearer token: it goes to the bridge's stdin, never on its command line);
+ * `publisherUserId` any text of yours, embedded in the key. Together at most 64 KiB as JSON. No UI.
+ */
+export function purchaseId(serviceTicket: string, publisherUserId: string, options?: BridgeOptions): Promise<IdResult>;
+/** The same for the collections service. */
+export function collectionsId(serviceTicket: string, publisherUserId: string, options?: BridgeOptions):
+  Promise<IdResult>;
+/**
+ * The bridge's version, the package identity it runs under and whether it runs elevated: what to check when the
+ * Store refuses to act.
+ */
 export function version(options?: BridgeOptions): Promise<VersionResult>;
 
 /**
@@ -335,6 +415,9 @@ export function readResultLine(command: 'updates', stdout: Uint8Array, exitCode:
 /** update's result line: what follows its last progress line (each ends in "\n"). */
 export function readResultLine(command: 'update', stdout: Uint8Array, exitCode: number | null): UpdateResult;
 export function readResultLine(command: 'version', stdout: Uint8Array, exitCode: number | null): VersionResult;
+export function readResultLine(command: 'app', stdout: Uint8Array, exitCode: number | null): AppResult;
+export function readResultLine(command: 'purchase-id' | 'collections-id', stdout: Uint8Array, exitCode: number | null):
+  IdResult;
 export function readResultLine(command: string, stdout: Uint8Array, exitCode: number | null):
   PurchaseResult | ReviewResult | LicenseResult | ProductsResult | ConsumeResult | BalanceResult | UpdatesResult
-  | UpdateResult | VersionResult;
+  | UpdateResult | VersionResult | AppResult | IdResult;

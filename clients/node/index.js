@@ -6,7 +6,7 @@
 const { StoreBridgeError } = require('./lib/errors');
 const { exePath } = require('./lib/exe-path');
 const { readResultLine } = require('./lib/result-line');
-const { kindsArgument, quantityArgument, trackingIdArgument } = require('./lib/arguments');
+const { customerIdRequest, kindsArgument, quantityArgument, trackingIdArgument } = require('./lib/arguments');
 const { runBridge } = require('./lib/run');
 const { updateStream } = require('./lib/update-stream');
 const { windowArgument } = require('./lib/window-handle');
@@ -22,14 +22,15 @@ function defaultExecutable() {
 }
 
 // The one way every command runs: the command word, its arguments, the caller's options.
-// stream, when given, reads stdout as it arrives and gives the result at the end (update's progress lines).
-async function run(command, args, options, stream) {
+// stream, when given, reads stdout as it arrives and gives the result at the end (update's progress lines); input,
+// when given, is written to the bridge's stdin, which is then ended.
+async function run(command, args, options, stream, input) {
   const { executable = defaultExecutable(), env, timeoutMs, signal } = options ?? {};
   if (typeof executable !== 'string' || executable === '') {
     throw new TypeError('options.executable must name the store-bridge executable');
   }
   const { stdout, exitCode, signal: end } = await runBridge(executable, [command, ...args],
-    { env, timeoutMs, signal, onStdout: stream?.feed });
+    { env, timeoutMs, signal, onStdout: stream?.feed, input });
   if (stream) return stream.finish(exitCode, end, stdout);
   if (stdout.length === 0) {
     const how = end ? `signal ${end}` : `exit code ${exitCode}`;
@@ -95,11 +96,25 @@ async function update(options) {
   return run('update', args, options, updateStream(onProgress ?? undefined));
 }
 
+async function app(options) {
+  return run('app', [], options);
+}
+
+// The service ticket is a bearer token: it goes to the bridge's stdin, never on its command line, where every process
+// of the user can read it.
+async function purchaseId(serviceTicket, publisherUserId, options) {
+  return run('purchase-id', [], options, undefined, customerIdRequest(serviceTicket, publisherUserId));
+}
+
+async function collectionsId(serviceTicket, publisherUserId, options) {
+  return run('collections-id', [], options, undefined, customerIdRequest(serviceTicket, publisherUserId));
+}
+
 async function version(options) {
   return run('version', [], options);
 }
 
 module.exports = {
-  buy, review, license, products, collection, consume, balance, updates, update, version, readResultLine, exePath,
-  StoreBridgeError,
+  buy, review, license, products, collection, consume, balance, updates, update, app, purchaseId, collectionsId,
+  version, readResultLine, exePath, StoreBridgeError,
 };

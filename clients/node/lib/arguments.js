@@ -36,4 +36,22 @@ function trackingIdArgument(trackingId) {
   return [trackingId];
 }
 
-module.exports = { kindsArgument, quantityArgument, trackingIdArgument };
+// The bridge reads at most this much of stdin; more is a usage error.
+const MAX_REQUEST_BYTES = 64 * 1024;
+// A UTF-16 half without its other half has no UTF-8 form.
+const LONE_SURROGATE = /[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/;
+
+// The object the ID commands read from stdin. The messages never quote the values: the ticket is a bearer token.
+function customerIdRequest(serviceTicket, publisherUserId) {
+  for (const [name, value] of [['serviceTicket', serviceTicket], ['publisherUserId', publisherUserId]]) {
+    if (typeof value !== 'string') throw new TypeError(`${name} must be a string`);
+    if (LONE_SURROGATE.test(value)) throw new RangeError(`${name} is not well-formed Unicode`);
+  }
+  const request = Buffer.from(JSON.stringify({ serviceTicket, publisherUserId }), 'utf8');
+  if (request.length > MAX_REQUEST_BYTES) {
+    throw new RangeError(`serviceTicket and publisherUserId take ${request.length} bytes, above ${MAX_REQUEST_BYTES}`);
+  }
+  return request;
+}
+
+module.exports = { customerIdRequest, kindsArgument, quantityArgument, trackingIdArgument };

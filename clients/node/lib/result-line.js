@@ -8,6 +8,8 @@ const CONSUMABLE_STATUSES = ['succeeded', 'insufficientQuantity', 'network', 'se
 // An update's state, of the whole call or of one package, and of a progress report.
 const UPDATE_STATES = ['pending', 'downloading', 'deploying', 'completed', 'cancelled', 'error', 'errorLowBattery',
   'errorWiFiRecommended', 'errorWiFiRequired'];
+// A subscription's billing and trial period units; "unknown" for a unit this bridge does not know.
+const DURATION_UNITS = ['minute', 'hour', 'day', 'week', 'month', 'year', 'unknown'];
 // Byte counts are unsigned 64-bit; JSON.parse rounds those above 2^53 to the nearest double, at most 2^64.
 const MAX_BYTES = 2 ** 64;
 
@@ -34,23 +36,32 @@ const isUpdateState = (value) => UPDATE_STATES.includes(value);
 const isFraction = (value) => typeof value === 'number' && value >= 0 && value <= 1;
 const isByteCount = (value) => Number.isInteger(value) && value >= 0 && value <= MAX_BYTES;
 const isObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
+const isPeriod = (value) => value === null || (isCount(value) && value <= 0xffffffff);
+const isDurationUnit = (value) => value === null || DURATION_UNITS.includes(value);
+
+// A member that is an object or a list of its own: read by its own table, so that its unknown members are dropped
+// too. Its read gives undefined when the value does not fit.
+const nested = (read) => ({ read });
 
 // An object's members of the given names and types; undefined when one is missing or does not fit. Members beyond
 // these are ignored, as at the top of a line.
 function fields(object, types) {
   if (!isObject(object)) return undefined;
   const read = {};
-  for (const [name, fits] of Object.entries(types)) {
-    if (!Object.hasOwn(object, name) || !fits(object[name])) return undefined;
-    read[name] = object[name];
+  for (const [name, type] of Object.entries(types)) {
+    if (!Object.hasOwn(object, name)) return undefined;
+    const value = typeof type === 'function' ? (type(object[name]) ? object[name] : undefined) : type.read(object[name]);
+    if (value === undefined) return undefined;
+    read[name] = value;
   }
   return read;
 }
 
-// The entries of a list, each read by fields(); undefined when it is no list or any entry does not fit.
+// The entries of a list, each read by fields() or by its own read; undefined when it is no list or any entry does not
+// fit.
 function entries(list, types) {
   if (!Array.isArray(list)) return undefined;
-  const read = list.map((entry) => fields(entry, types));
+  const read = list.map((entry) => (typeof types === 'function' ? types(entry) : fields(entry, types)));
   return read.includes(undefined) ? undefined : read;
 }
 
@@ -59,10 +70,29 @@ const LICENSE = {
   trialId: isString,
 };
 const ADD_ON = { storeId: isString, sku: isString, active: isBoolean, expires: isDate, offerToken: isString };
+// The user's entitlement to a SKU; dates as the licence's.
+const COLLECTION_DATA = { trial: isBoolean, acquired: isDate, start: isDate, end: isDate, trialSecondsLeft: isCount };
+const SKU = {
+  storeId: isString, title: isString, description: isString, trial: isBoolean, subscription: isBoolean,
+  price: isString, basePrice: isString, currency: isString, onSale: isBoolean, saleEnds: isDate,
+  recurrencePrice: isString, inCollection: isBoolean, billingPeriod: isPeriod, billingPeriodUnit: isDurationUnit,
+  trialPeriod: isPeriod, trialPeriodUnit: isDurationUnit,
+  collection: nested((value) => (value === null ? null : fields(value, COLLECTION_DATA))),
+};
+// A period and its unit are there together; the trial's only with a billing period (a SKU without subscription
+// terms has neither, one without a trial period no trial's).
+function readSku(entry) {
+  const sku = fields(entry, SKU);
+  if (sku === undefined) return undefined;
+  const billing = sku.billingPeriod !== null;
+  const trial = sku.trialPeriod !== null;
+  const paired = billing === (sku.billingPeriodUnit !== null) && trial === (sku.trialPeriodUnit !== null);
+  return paired && (billing || !trial) ? sku : undefined;
+}
 const PRODUCT = {
   storeId: isString, kind: isString, title: isString, description: isString, price: isString, basePrice: isString,
   currency: isString, onSale: isBoolean, saleEnds: isDate, recurrencePrice: isString, inCollection: isBoolean,
-  offerToken: isString,
+  offerToken: isString, skus: nested((list) => entries(list, readSku)),
 };
 const PACKAGE_UPDATE = { packageFamilyName: isString, version: isPackageVersion, mandatory: isBoolean };
 const PACKAGE_STATE = { packageFamilyName: isString, state: isUpdateState };
@@ -90,6 +120,8 @@ const productList = shape(['status', 'products', 'error'], 0, ({ status, product
   const list = entries(products, PRODUCT);
   return status === 'ok' && error === null && list ? { status, products: list, error, exitCode: 0 } : undefined;
 });
+const customerId = shape(['status', 'id', 'error'], 0, ({ status, id, error }) =>
+  (status === 'ok' && isText(id) && error === null ? { status, id, error, exitCode: 0 } : undefined));
 const queryLines = (success) => [success, queryFailure, generalFailure, crash];
 
 // The Store's answer to a consumable request: its status word always stands, code is its ExtendedError.
@@ -156,11 +188,21 @@ const COMMANDS = {
     const done = status === 'noUpdates' ? packages?.length === 0 : isUpdateState(status);
     return done && error === null && packages ? { status, packages, error, exitCode: 0 } : undefined;
   })),
-  // No Store call, so no Store failure line of its own.
+  // The product is null when the Store's result has none.
+  app: queryLines(shape(['status', 'product', 'error'], 0, ({ status, product: entry, error }) => {
+    const product = entry === null ? null : fields(entry, PRODUCT);
+    return status === 'ok' && error === null && product !== undefined
+      ? { status, product, error, exitCode: 0 } : undefined;
+  })),
+  // An empty ID is no answer: the bridge gives the query failure "no id" instead.
+  'purchase-id': queryLines(customerId),
+  'collections-id': queryLines(customerId),
+  // No Store call, so no Store failure line of its own. elevated is null when the process token cannot be read.
   version: [
-    shape(['status', 'version', 'package', 'error'], 0, ({ status, version, package: name, error }) =>
-      (status === 'ok' && isText(version) && (name === null || isString(name)) && error === null
-        ? { status, version, package: name, error, exitCode: 0 } : undefined)),
+    shape(['status', 'version', 'package', 'elevated', 'error'], 0, ({ status, version, package: name, elevated,
+      error }) => (status === 'ok' && isText(version) && (name === null || isString(name))
+        && (elevated === null || isBoolean(elevated)) && error === null
+        ? { status, version, package: name, elevated, error, exitCode: 0 } : undefined)),
     generalFailure,
     crash,
   ],
@@ -221,7 +263,8 @@ function readResultLine(command, stdout, exitCode) {
   const known = knownMembers(shapes);
   const members = Object.keys(line).filter((name) => known.has(name)).sort().join(',');
   if (exitCode === 2 && members === 'error' && line.error === 'usage') {
-    throw new StoreBridgeError('usage', 'store-bridge refused its command line', { exitCode, output: text });
+    throw new StoreBridgeError('usage', 'store-bridge refused its command line or standard input',
+      { exitCode, output: text });
   }
   for (const { members: shapeMembers, exitCode: shapeExit, read } of shapes) {
     const result = shapeMembers === members ? read(line) : undefined;

@@ -18,19 +18,19 @@ function checkOptions({ timeoutMs, signal }) {
 const abortedError = (signal, details) =>
   new StoreBridgeError('aborted', 'the run was aborted', { ...details, cause: signal.reason });
 
-// One run of the bridge, without a shell and with stdin closed. Resolves with
+// One run of the bridge, without a shell; stdin is closed, or carries input and is then ended. Resolves with
 // all of stdout (the line has no line break, so only its end tells it is
 // complete) and how the process ended. The time-out and the abort signal kill
 // the child; the promise then rejects once it is gone, so nothing outlives it.
 // onStdout, when given, sees each chunk as it arrives; what it throws kills the
 // child in the same way and is what the promise rejects with.
-function runBridge(executable, args, { env, timeoutMs, signal, onStdout }) {
+function runBridge(executable, args, { env, timeoutMs, signal, onStdout, input }) {
   checkOptions({ timeoutMs, signal });
   if (signal?.aborted) return Promise.reject(abortedError(signal, {}));
   return new Promise((resolve, reject) => {
     // windowsHide: a console program started by a GUI app would get a console window of its own.
     const child = spawn(executable, args, {
-      stdio: ['ignore', 'pipe', 'ignore'],
+      stdio: [input === undefined ? 'ignore' : 'pipe', 'pipe', 'ignore'],
       env: { ...process.env, ...env },
       windowsHide: true,
     });
@@ -77,6 +77,12 @@ function runBridge(executable, args, { env, timeoutMs, signal, onStdout }) {
       if (child.pid === undefined) return;
       settle(() => resolve({ stdout: Buffer.concat(chunks), exitCode, signal: end }));
     });
+    if (input !== undefined) {
+      // A child that stops reading early (a usage error, a crash, a kill) breaks the pipe: EPIPE, or ECONNRESET on
+      // Windows. That is no fault of the host's; the run's line and exit code say what happened.
+      child.stdin.on('error', () => {});
+      if (child.pid !== undefined) child.stdin.end(input);
+    }
     if (timeoutMs !== undefined) {
       timer = setTimeout(() => stop((exitCode, end) => new StoreBridgeError('timed-out',
         `store-bridge gave no result within ${timeoutMs} ms and was killed`, { exitCode, signal: end, output: output() })),

@@ -12,15 +12,29 @@ const ADD_ON = { storeId: '9NBLGGH4TNMP', sku: '9NBLGGH4TNMP/0010', active: true
   offerToken: 'gold' };
 const LICENSE = { status: 'ok', active: true, trial: false, trialOwned: false, trialSecondsLeft: 0, expires: null,
   sku: '9NBLGGH4R315/0010', trialId: '', addOns: [ADD_ON], error: null };
+const OWNED = { trial: false, acquired: '2026-11-02T09:15:00Z', start: '2026-11-02T09:15:00Z',
+  end: '2026-12-02T09:15:00Z', trialSecondsLeft: 0 };
+const MONTHLY = { storeId: '9NBLGGH4TNMP/0010', title: 'Monthly', description: '', trial: false, subscription: true,
+  price: '$4.99', basePrice: '$4.99', currency: 'USD', onSale: false, saleEnds: null, recurrencePrice: '$4.99',
+  inCollection: false, billingPeriod: 1, billingPeriodUnit: 'month', trialPeriod: 7, trialPeriodUnit: 'day',
+  collection: null };
+// Owned, without subscription terms: how the platform reports a subscription the user holds.
+const HELD = { ...MONTHLY, storeId: '9NBLGGH4TNMP/0011', subscription: false, inCollection: true, billingPeriod: null,
+  billingPeriodUnit: null, trialPeriod: null, trialPeriodUnit: null, collection: OWNED };
 const PRODUCT = { storeId: '9NBLGGH4TNMP', kind: 'Durable', title: 'Gold', description: 'Line one\nLine two',
   price: '$1.99', basePrice: '$2.99', currency: 'USD', onSale: true, saleEnds: '2027-01-01T00:00:00Z',
-  recurrencePrice: '', inCollection: false, offerToken: 'gold' };
+  recurrencePrice: '', inCollection: false, offerToken: 'gold', skus: [MONTHLY, HELD] };
+const APP = { status: 'ok', product: { ...PRODUCT, storeId: '9NBLGGH4R315', kind: 'Game' }, error: null };
+const ID = { status: 'ok', id: 'eyJ0eXAiOiJKV1QiLCJhbGciOiJSUzI1NiJ9.e30.c2ln', error: null };
+// A line whose product's first SKU has these members changed.
+const skuChanged = (changes) => json({ ...PRODUCTS, products: [{ ...PRODUCT, skus: [{ ...MONTHLY, ...changes }] }] });
+const skuRead = (changes) => success({ ...PRODUCTS, products: [{ ...PRODUCT, skus: [{ ...MONTHLY, ...changes }] }] });
 const PRODUCTS = { status: 'ok', products: [PRODUCT, { ...PRODUCT, storeId: '9NBLGGH4TNMQ', saleEnds: null }],
   error: null };
 const GUID = '6f9619ff-8b86-d011-b42d-00c04fc964ff';
 const CONSUMED = { status: 'succeeded', balance: 4, trackingId: GUID, code: null, error: null };
 const BALANCE = { status: 'succeeded', balance: 4, code: null, error: null };
-const VERSION = { status: 'ok', version: '0.2.0', package: null, error: null };
+const VERSION = { status: 'ok', version: '0.2.0', package: null, elevated: false, error: null };
 const PACKAGE = 'Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe';
 const NOTES_UPDATE = { packageFamilyName: 'Contoso.Notes_8wekyb3d8bbwe', version: '1.4.2.0', mandatory: true };
 const UPDATES = { status: 'ok', updates: [NOTES_UPDATE,
@@ -136,6 +150,37 @@ const RESULTS = [
   ['update', '{"error":"bad allocation"}', 1, { status: 'error', error: 'bad allocation', exitCode: 1 }],
   ['update', CRASH, 1, { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
   ['version', json(VERSION), 0, success(VERSION)],
+  ['version', changed(VERSION, 'elevated', true), 0, success({ ...VERSION, elevated: true })],
+  ['version', changed(VERSION, 'elevated', null), 0, success({ ...VERSION, elevated: null })],
+  // Every unit, every period a UINT32 holds; no trial period; no terms at all; an entitlement with no dates.
+  ...['minute', 'hour', 'day', 'week', 'month', 'year', 'unknown'].map((unit) =>
+    ['products', skuChanged({ billingPeriodUnit: unit, trialPeriodUnit: unit }), 0,
+      skuRead({ billingPeriodUnit: unit, trialPeriodUnit: unit })]),
+  ['products', skuChanged({ billingPeriod: 4294967295, trialPeriod: 0 }), 0,
+    skuRead({ billingPeriod: 4294967295, trialPeriod: 0 })],
+  ['products', skuChanged({ trialPeriod: null, trialPeriodUnit: null }), 0,
+    skuRead({ trialPeriod: null, trialPeriodUnit: null })],
+  ['collection', skuChanged({ collection: { ...OWNED, trial: true, acquired: null, start: null, end: null,
+    trialSecondsLeft: 86399 } }), 0, skuRead({ collection: { ...OWNED, trial: true, acquired: null, start: null,
+    end: null, trialSecondsLeft: 86399 } })],
+  ['products', changed(PRODUCTS, 'products', [{ ...PRODUCT, skus: [] }]), 0,
+    success({ ...PRODUCTS, products: [{ ...PRODUCT, skus: [] }] })],
+  // Members a later bridge may add to a SKU or its entitlement are dropped too.
+  ['products', skuChanged({ language: 'en-us', collection: { ...OWNED, campaignId: 'x' } }), 0,
+    skuRead({ collection: OWNED })],
+  ['app', json(APP), 0, success(APP)],
+  ['app', changed(APP, 'product', null), 0, success({ ...APP, product: null })],
+  ['app', '{"status":"error","code":"0x803F6107","error":""}', 1,
+    { status: 'error', code: '0x803F6107', error: '', exitCode: 1 }],
+  ['app', CRASH, 1, { status: 'error', updated: false, error: 'crash', exitCode: 1 }],
+  ...['purchase-id', 'collections-id'].flatMap((command) => [
+    [command, json(ID), 0, success(ID)],
+    [command, '{"status":"error","code":null,"error":"no id"}', 1,
+      { status: 'error', code: null, error: 'no id', exitCode: 1 }],
+    [command, '{"status":"error","code":"0x80070525","error":"TEXT"}', 1,
+      { status: 'error', code: '0x80070525', error: 'TEXT', exitCode: 1 }],
+    [command, '{"error":"bad allocation"}', 1, { status: 'error', error: 'bad allocation', exitCode: 1 }],
+  ]),
   ['version', changed(VERSION, 'package', PACKAGE), 0, success({ ...VERSION, package: PACKAGE })],
   ['version', json({ ...VERSION, architecture: 'x64' }), 0, success(VERSION)],
   ['version', '{"error":"The data area passed to a system call is too small."}', 1,
@@ -231,6 +276,37 @@ const REJECTED = [
   ['version', changed(VERSION, 'package', false), 0, 'bad-line'],
   ['version', changed(VERSION, 'error', 'x'), 0, 'bad-line'],
   ['version', json({ status: 'ok', version: '0.2.0', error: null }), 0, 'bad-line'],
+  ['version', json({ status: 'ok', version: '0.2.0', package: null, error: null }), 0, 'bad-line'],
+  ...['false', 0, 1, {}].map((elevated) => ['version', changed(VERSION, 'elevated', elevated), 0, 'bad-line']),
+  // A SKU's terms: its units known words, its periods UINT32s, each period with its unit, a trial only with billing.
+  ...[{ billingPeriodUnit: 'Month' }, { trialPeriodUnit: 'fortnight' }, { billingPeriodUnit: 4 },
+    { billingPeriod: -1 }, { billingPeriod: 4294967296 }, { trialPeriod: 1.5 }, { billingPeriod: '1' },
+    { billingPeriod: null }, { billingPeriodUnit: null }, { trialPeriod: null }, { trialPeriodUnit: null },
+    { billingPeriod: null, billingPeriodUnit: null }, { subscription: null }, { trial: 'false' },
+    { inCollection: undefined }, { collection: undefined }, { collection: {} }, { collection: [] },
+    { collection: { ...OWNED, end: '2026-12-02' } }, { collection: { ...OWNED, trialSecondsLeft: -1 } },
+    { collection: { ...OWNED, trial: undefined } }, { saleEnds: 0 }, { storeId: null }, { recurrencePrice: null }]
+    .map((changes) => ['products', skuChanged(changes), 0, 'bad-line']),
+  ['products', json({ ...PRODUCTS, products: [{ ...PRODUCT, skus: undefined }] }), 0, 'bad-line'],
+  ['products', json({ ...PRODUCTS, products: [{ ...PRODUCT, skus: null }] }), 0, 'bad-line'],
+  ['products', json({ ...PRODUCTS, products: [{ ...PRODUCT, skus: [MONTHLY, null] }] }), 0, 'bad-line'],
+  ['collection', json({ ...PRODUCTS, products: [{ ...PRODUCT, skus: MONTHLY }] }), 0, 'bad-line'],
+  ['app', json(APP), 1, 'bad-line'],
+  ['app', json(PRODUCTS), 0, 'bad-line'],
+  ['app', changed(APP, 'product', []), 0, 'bad-line'],
+  ['app', changed(APP, 'product', { ...PRODUCT, skus: undefined }), 0, 'bad-line'],
+  ['app', changed(APP, 'error', 'x'), 0, 'bad-line'],
+  ['app', '{"error":"usage"}', 2, 'usage'],
+  ['products', json(APP), 0, 'bad-line'],
+  ...['purchase-id', 'collections-id'].flatMap((command) => [
+    [command, '{"error":"usage"}', 2, 'usage'],
+    [command, json(ID), 1, 'bad-line'],
+    // An empty ID is the failure "no id", never a result.
+    [command, changed(ID, 'id', ''), 0, 'bad-line'],
+    [command, changed(ID, 'id', null), 0, 'bad-line'],
+    [command, changed(ID, 'status', 'error'), 0, 'bad-line'],
+    [command, json(APP), 0, 'bad-line'],
+  ]),
   // version makes no Store call: no Store failure line is one of its lines.
   ['version', '{"status":"error","code":"0x80070005","error":"x"}', 1, 'bad-line'],
   ['license', json(VERSION), 0, 'bad-line'],
