@@ -8,6 +8,8 @@
     pending = store_bridge.updates(timeout=60)
     installed = store_bridge.update(hwnd, on_progress=show, timeout=3600)
     identity = store_bridge.version(timeout=10)
+    listing = store_bridge.app(timeout=60)
+    key = store_bridge.purchase_id(ticket, user_id, timeout=60)
 
 Without executable=, the calls start the program inside the installed wheel
 (exe_path()).
@@ -25,29 +27,32 @@ import subprocess
 import threading
 import time
 import uuid
-from typing import IO, Callable, List, Literal, Mapping, Optional, Sequence, TypeVar, Union, overload
+from typing import IO, Any, Callable, Dict, List, Literal, Mapping, Optional, Sequence, TypeVar, Union, overload
 
-from ._invocation import (NO_WINDOW, PathLike, UpdateStream, finish, invocation, kinds_argument, quantity_argument,
-                          store_id_argument, tracking_id_argument, update_arguments, window_argument)
-from ._lines import (BALANCE, BUY, COLLECTION, COMMANDS, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, UPDATE, UPDATES,
-                     VERSION, Command, read_line)
+from ._invocation import (NO_WINDOW, PathLike, UpdateStream, customer_id_request, finish, invocation, kinds_argument,
+                          quantity_argument, store_id_argument, tracking_id_argument, update_arguments,
+                          window_argument)
+from ._lines import (APP, BALANCE, BUY, COLLECTION, COLLECTIONS_ID, COMMANDS, CONSUME, LICENSE_COMMAND, PRODUCTS,
+                     PURCHASE_ID, REVIEW, UPDATE, UPDATES, VERSION, Command, read_line)
 from .bundled_program import exe_path
 from .errors import BadLine, ClosedForUpdate, NoLine, NotStarted, StoreBridgeError, TimedOut, UsageError
-from .results import (AddOnLicense, PackageState, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
+from .results import (AddOnLicense, AppProductResult, AppResult, CollectionData, DurationUnit, IdResult,
+                      IdStatusResult, Sku, PackageState, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
                       ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, PackageUpdate,
                       Product, ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
                       QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, UpdateProgress,
                       UpdateResult, UpdatesResult, UpdateState, UpdateStatusResult, UpdatesStatusResult, VersionResult,
                       VersionStatusResult)
 
-__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "update", "version",
-           "read_result_line", "exe_path", "Result", "PurchaseResult", "ReviewResult", "LicenseResult",
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "update", "app",
+           "purchase_id", "collections_id", "version", "read_result_line", "exe_path", "Result", "PurchaseResult", "ReviewResult", "LicenseResult",
            "ProductsResult", "ConsumeResult", "BalanceResult", "UpdatesResult", "UpdateResult", "VersionResult",
            "PurchaseStatusResult", "ReviewStatusResult", "LicenseStatusResult", "AddOnLicense", "ProductListResult",
            "Product", "ConsumeStatusResult", "BalanceStatusResult", "UpdatesStatusResult", "PackageUpdate",
            "UpdateStatusResult", "PackageState", "UpdateProgress", "UpdateState", "VersionStatusResult", "Failure",
            "QueryFailure", "ConsumeFailure", "PurchaseStatus", "ReviewStatus", "ConsumableStatus", "RawLine",
-           "StoreBridgeError", "NotStarted", "TimedOut", "NoLine", "BadLine", "UsageError", "ClosedForUpdate"]
+           "StoreBridgeError", "NotStarted", "TimedOut", "NoLine", "BadLine", "UsageError", "ClosedForUpdate",
+           "AppResult", "AppProductResult", "IdResult", "IdStatusResult", "Sku", "CollectionData", "DurationUnit"]
 
 R = TypeVar("R")
 
@@ -156,18 +161,43 @@ def _end(process: "subprocess.Popen[bytes]", reader: threading.Thread) -> None:
     reader.join()
 
 
+def app(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
+        env: Optional[Mapping[str, str]] = None) -> AppResult:
+    """The app's own product in the Store, with its SKUs. No UI."""
+    return _run(APP, [], executable, timeout, env)
+
+
+def purchase_id(service_ticket: str, publisher_user_id: str, *, executable: Optional[PathLike] = None,
+                timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> IdResult:
+    """A Microsoft Store ID key for the purchase service, for the user signed in to the Store. service_ticket is
+    your service's Entra ID access token: a bearer token, so it goes to the bridge's stdin, never on its command
+    line. publisher_user_id is any text of yours, embedded in the key. No UI."""
+    return _run(PURCHASE_ID, [], executable, timeout, env, customer_id_request(service_ticket, publisher_user_id))
+
+
+def collections_id(service_ticket: str, publisher_user_id: str, *, executable: Optional[PathLike] = None,
+                   timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> IdResult:
+    """The same as purchase_id(), for the collections service."""
+    return _run(COLLECTIONS_ID, [], executable, timeout, env, customer_id_request(service_ticket, publisher_user_id))
+
+
 def version(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
             env: Optional[Mapping[str, str]] = None) -> VersionResult:
-    """The bridge's version and the package identity it runs under: what to check when the Store refuses to act."""
+    """The bridge's version, the package identity it runs under and whether it runs elevated: what to check when the
+    Store refuses to act."""
     return _run(VERSION, [], executable, timeout, env)
 
 
 def _run(command: Command[R], arguments: List[str], executable: Optional[PathLike], timeout: Optional[float],
-         env: Optional[Mapping[str, str]]) -> R:
+         env: Optional[Mapping[str, str]], request: Optional[bytes] = None) -> R:
+    """request, when given, goes to the bridge's stdin, which is then closed. subprocess ignores a pipe that the
+    child closed early (a usage error, a crash): the run's line and exit code say what happened."""
     run = invocation(command, arguments, executable, timeout, env)
+    # run() takes input= (a pipe it writes and closes) or stdin=, not both.
+    stdin: Dict[str, Any] = {"stdin": subprocess.DEVNULL} if request is None else {"input": request}
     try:
-        done = subprocess.run(run.argv, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                              env=run.env, timeout=run.timeout, creationflags=NO_WINDOW)
+        done = subprocess.run(run.argv, **stdin, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=run.env,
+                              timeout=run.timeout, creationflags=NO_WINDOW)
     except subprocess.TimeoutExpired as expired:
         raise run.timed_out(expired.stdout or b"") from None
     except OSError as error:
@@ -194,6 +224,11 @@ def read_result_line(command: Literal["updates"], output: bytes, exit_code: Opti
 def read_result_line(command: Literal["update"], output: bytes, exit_code: Optional[int]) -> UpdateResult: ...
 @overload
 def read_result_line(command: Literal["version"], output: bytes, exit_code: Optional[int]) -> VersionResult: ...
+@overload
+def read_result_line(command: Literal["app"], output: bytes, exit_code: Optional[int]) -> AppResult: ...
+@overload
+def read_result_line(command: Literal["purchase-id", "collections-id"], output: bytes,
+                     exit_code: Optional[int]) -> IdResult: ...
 @overload
 def read_result_line(command: str, output: bytes, exit_code: Optional[int]) -> Result: ...
 def read_result_line(command: str, output: bytes, exit_code: Optional[int]) -> Result:

@@ -3,10 +3,11 @@
 import json
 import re
 from dataclasses import dataclass
-from typing import Any, Callable, Dict, FrozenSet, Generic, List, Mapping, Optional, Tuple, TypeVar, cast
+from typing import Any, Callable, Dict, FrozenSet, Generic, List, Mapping, Optional, Tuple, TypeVar, Union, cast
 
 from .errors import BadLine, UsageError
-from .results import (AddOnLicense, PackageState, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
+from .results import (AddOnLicense, AppProductResult, AppResult, CollectionData, IdResult,
+                      IdStatusResult, Sku, PackageState, BalanceResult, BalanceStatusResult, ConsumableStatus, ConsumeFailure,
                       ConsumeResult, ConsumeStatusResult, Failure, LicenseResult, LicenseStatusResult, PackageUpdate,
                       Product, ProductListResult, ProductsResult, PurchaseResult, PurchaseStatus, PurchaseStatusResult,
                       QueryFailure, RawLine, Result, ReviewResult, ReviewStatus, ReviewStatusResult, UpdateProgress,
@@ -18,6 +19,8 @@ REVIEW_STATUSES: FrozenSet[str] = frozenset({"succeeded", "cancelled", "network"
 CONSUMABLE_STATUSES: FrozenSet[str] = frozenset({"succeeded", "insufficientQuantity", "network", "server", "error"})
 UPDATE_STATES: FrozenSet[str] = frozenset({"pending", "downloading", "deploying", "completed", "cancelled", "error",
                                            "errorLowBattery", "errorWiFiRecommended", "errorWiFiRequired"})
+DURATION_UNITS: FrozenSet[str] = frozenset({"minute", "hour", "day", "week", "month", "year", "unknown"})
+MAX_PERIOD = 2 ** 32 - 1
 
 # RFC 3339 UTC in whole seconds; a failure HRESULT as 0x%08X; a GUID as the bridge writes it back.
 DATE = re.compile(r"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z")
@@ -97,18 +100,45 @@ def _is_package_version(value: object) -> bool:
     return _matches(PACKAGE_VERSION, value) and all(int(part) <= 0xFFFF for part in cast(str, value).split("."))
 
 
-def _fields(entry: object, types: Mapping[str, Callable[[object], bool]]) -> Optional[List[Any]]:
+def _is_period(value: object) -> bool:
+    return value is None or (_is_count(value) and cast(int, value) <= MAX_PERIOD)
+
+
+def _is_duration_unit(value: object) -> bool:
+    return value is None or _is_one_of(value, DURATION_UNITS)
+
+
+# What _fields and _entries give for a value that does not fit (None is a value a member can have).
+MISFIT: Any = object()
+
+
+@dataclass(frozen=True)
+class Nested:
+    """A member that is an object or a list of its own, read into its own type (MISFIT when it does not fit), so
+    that its unknown members are dropped too."""
+    read: Callable[[object], Any]
+
+
+Types = Mapping[str, Union[Callable[[object], bool], Nested]]
+
+
+def _fields(entry: object, types: Types) -> Optional[List[Any]]:
     """An entry's values in the order of types, or None when it is no object or one does not fit. Members beyond
     these are ignored, as at the top of a line."""
     if not isinstance(entry, dict):
         return None
-    values = [entry.get(name) for name in types]
-    fits = all(name in entry and fits(value) for (name, fits), value in zip(types.items(), values))
-    return values if fits else None
+    values = []
+    for name, kind in types.items():
+        if name not in entry:
+            return None
+        value = kind.read(entry[name]) if isinstance(kind, Nested) else entry[name]
+        if value is MISFIT or (not isinstance(kind, Nested) and not kind(value)):
+            return None
+        values.append(value)
+    return values
 
 
-def _entries(value: object, types: Mapping[str, Callable[[object], bool]],
-             make: Callable[..., E]) -> Optional[Tuple[E, ...]]:
+def _entries(value: object, types: Types, make: Callable[..., E]) -> Optional[Tuple[E, ...]]:
     if not isinstance(value, list):
         return None
     made = []
@@ -121,9 +151,45 @@ def _entries(value: object, types: Mapping[str, Callable[[object], bool]],
 
 
 ADD_ON = {"storeId": _is_str, "sku": _is_str, "active": _is_bool, "expires": _is_date, "offerToken": _is_str}
-PRODUCT = {"storeId": _is_str, "kind": _is_str, "title": _is_str, "description": _is_str, "price": _is_str,
-           "basePrice": _is_str, "currency": _is_str, "onSale": _is_bool, "saleEnds": _is_date,
-           "recurrencePrice": _is_str, "inCollection": _is_bool, "offerToken": _is_str}
+COLLECTION_DATA: Types = {"trial": _is_bool, "acquired": _is_date, "start": _is_date, "end": _is_date,
+                          "trialSecondsLeft": _is_count}
+
+
+def _collection_data(value: object) -> Any:
+    fields = None if value is None else _fields(value, COLLECTION_DATA)
+    return None if value is None else MISFIT if fields is None else CollectionData(*fields)
+
+
+SKU: Types = {"storeId": _is_str, "title": _is_str, "description": _is_str, "trial": _is_bool,
+              "subscription": _is_bool, "price": _is_str, "basePrice": _is_str, "currency": _is_str,
+              "onSale": _is_bool, "saleEnds": _is_date, "recurrencePrice": _is_str, "inCollection": _is_bool,
+              "billingPeriod": _is_period, "billingPeriodUnit": _is_duration_unit, "trialPeriod": _is_period,
+              "trialPeriodUnit": _is_duration_unit, "collection": Nested(_collection_data)}
+
+
+def _sku(entry: object) -> Optional[Sku]:
+    """A period and its unit are there together; the trial's only with a billing period (a SKU without
+    subscription terms has neither, one without a trial period no trial's)."""
+    fields = _fields(entry, SKU)
+    if fields is None:
+        return None
+    sku = Sku(*fields)
+    billing, trial = sku.billing_period is not None, sku.trial_period is not None
+    paired = billing == (sku.billing_period_unit is not None) and trial == (sku.trial_period_unit is not None)
+    return sku if paired and (billing or not trial) else None
+
+
+def _skus(value: object) -> Any:
+    if not isinstance(value, list):
+        return MISFIT
+    skus = [_sku(entry) for entry in value]
+    return MISFIT if None in skus else tuple(skus)
+
+
+PRODUCT: Types = {"storeId": _is_str, "kind": _is_str, "title": _is_str, "description": _is_str, "price": _is_str,
+                  "basePrice": _is_str, "currency": _is_str, "onSale": _is_bool, "saleEnds": _is_date,
+                  "recurrencePrice": _is_str, "inCollection": _is_bool, "offerToken": _is_str,
+                  "skus": Nested(_skus)}
 PACKAGE_UPDATE = {"packageFamilyName": _is_str, "version": _is_package_version, "mandatory": _is_bool}
 PACKAGE_STATE = {"packageFamilyName": _is_str, "state": _is_update_state}
 PROGRESS = {"packageFamilyName": _is_str, "state": _is_update_state, "packageProgress": _is_fraction,
@@ -238,10 +304,28 @@ def _update_status(line: RawLine) -> Optional[UpdateStatusResult]:
     return None
 
 
+def _app_product(line: RawLine) -> Optional[AppProductResult]:
+    # The product is None when the Store's result has none.
+    entry = line["product"]
+    fields = None if entry is None else _fields(entry, PRODUCT)
+    if line["status"] == "ok" and line["error"] is None and (entry is None or fields is not None):
+        return AppProductResult(None if fields is None else Product(*fields), raw=line)
+    return None
+
+
+def _customer_id(line: RawLine) -> Optional[IdStatusResult]:
+    # An empty ID is no answer: the bridge gives the query failure "no id" instead.
+    if line["status"] == "ok" and line["error"] is None and _is_text(line["id"]):
+        return IdStatusResult(line["id"], raw=line)
+    return None
+
+
 def _version_status(line: RawLine) -> Optional[VersionStatusResult]:
-    version, package = line["version"], line["package"]
-    if line["status"] == "ok" and line["error"] is None and _is_text(version) and (package is None or _is_str(package)):
-        return VersionStatusResult(version, package, raw=line)
+    # elevated is None when the process token cannot be read.
+    version, package, elevated = line["version"], line["package"], line["elevated"]
+    answered = line["status"] == "ok" and line["error"] is None and _is_text(version)
+    if answered and (package is None or _is_str(package)) and (elevated is None or _is_bool(elevated)):
+        return VersionStatusResult(version, package, elevated, raw=line)
     return None
 
 
@@ -295,14 +379,20 @@ UPDATE: Command[UpdateResult] = Command("update", (
     CRASH,
 ))
 # No Store call, so no Store failure line of its own.
+APP: Command[AppResult] = Command("app", (
+    Shape(frozenset({"status", "product", "error"}), 0, _app_product), QUERY_FAILURE, GENERAL_FAILURE, CRASH))
+CUSTOMER_ID = Shape(frozenset({"status", "id", "error"}), 0, _customer_id)
+PURCHASE_ID: Command[IdResult] = Command("purchase-id", (CUSTOMER_ID, QUERY_FAILURE, GENERAL_FAILURE, CRASH))
+COLLECTIONS_ID: Command[IdResult] = Command("collections-id", PURCHASE_ID.shapes)
 VERSION: Command[VersionResult] = Command("version", (
-    Shape(frozenset({"status", "version", "package", "error"}), 0, _version_status),
+    Shape(frozenset({"status", "version", "package", "elevated", "error"}), 0, _version_status),
     GENERAL_FAILURE,
     CRASH,
 ))
 
 COMMANDS: Dict[str, Command[Result]] = {command.word: command for command in (
-    BUY, REVIEW, LICENSE_COMMAND, PRODUCTS, COLLECTION, CONSUME, BALANCE, UPDATES, UPDATE, VERSION)}
+    BUY, REVIEW, LICENSE_COMMAND, PRODUCTS, COLLECTION, CONSUME, BALANCE, UPDATES, UPDATE, APP, PURCHASE_ID,
+    COLLECTIONS_ID, VERSION)}
 
 
 def _no_duplicates(pairs: List[Tuple[str, Any]]) -> Dict[str, Any]:
@@ -336,7 +426,7 @@ def read_line(command: Command[R], output: bytes, exit_code: Optional[int]) -> R
     line = cast(Dict[str, Any], parsed)
     known = command.known_members().intersection(line)
     if exit_code == 2 and known == frozenset({"error"}) and line["error"] == "usage":
-        raise UsageError("store-bridge refused its command line", exit_code, output)
+        raise UsageError("store-bridge refused its command line or standard input", exit_code, output)
     for shape in command.shapes:
         result = shape.read(line) if shape.members == known else None
         if result is not None:

@@ -11,14 +11,16 @@ import subprocess
 import uuid
 from typing import Callable, List, Mapping, Optional, Sequence, TypeVar, Union, cast
 
-from ._invocation import (NO_WINDOW, PathLike, UpdateStream, finish, invocation, kinds_argument, quantity_argument,
-                          store_id_argument, tracking_id_argument, update_arguments, window_argument)
-from ._lines import (BALANCE, BUY, COLLECTION, CONSUME, LICENSE_COMMAND, PRODUCTS, REVIEW, UPDATE, UPDATES, VERSION,
-                     Command)
-from .results import (BalanceResult, ConsumeResult, LicenseResult, ProductsResult, PurchaseResult, ReviewResult,
-                      UpdateProgress, UpdateResult, UpdatesResult, VersionResult)
+from ._invocation import (NO_WINDOW, PathLike, UpdateStream, customer_id_request, finish, invocation, kinds_argument,
+                          quantity_argument, store_id_argument, tracking_id_argument, update_arguments,
+                          window_argument)
+from ._lines import (APP, BALANCE, BUY, COLLECTION, COLLECTIONS_ID, CONSUME, LICENSE_COMMAND, PRODUCTS, PURCHASE_ID,
+                     REVIEW, UPDATE, UPDATES, VERSION, Command)
+from .results import (AppResult, BalanceResult, ConsumeResult, IdResult, LicenseResult, ProductsResult,
+                      PurchaseResult, ReviewResult, UpdateProgress, UpdateResult, UpdatesResult, VersionResult)
 
-__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "update", "version"]
+__all__ = ["buy", "review", "license", "products", "collection", "consume", "balance", "updates", "update", "app",
+           "purchase_id", "collections_id", "version"]
 
 R = TypeVar("R")
 
@@ -85,26 +87,50 @@ async def update(window: Optional[int] = None, download_only: bool = False, sile
                       stream)
 
 
+async def app(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
+              env: Optional[Mapping[str, str]] = None) -> AppResult:
+    """The app's own product in the Store, with its SKUs. No UI."""
+    return await _run(APP, [], executable, timeout, env)
+
+
+async def purchase_id(service_ticket: str, publisher_user_id: str, *, executable: Optional[PathLike] = None,
+                      timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> IdResult:
+    """A Microsoft Store ID key for the purchase service, as store_bridge.purchase_id(); the ticket goes to the
+    bridge's stdin. No UI."""
+    request = customer_id_request(service_ticket, publisher_user_id)
+    return await _run(PURCHASE_ID, [], executable, timeout, env, request=request)
+
+
+async def collections_id(service_ticket: str, publisher_user_id: str, *, executable: Optional[PathLike] = None,
+                         timeout: Optional[float] = None, env: Optional[Mapping[str, str]] = None) -> IdResult:
+    """The same as purchase_id(), for the collections service."""
+    request = customer_id_request(service_ticket, publisher_user_id)
+    return await _run(COLLECTIONS_ID, [], executable, timeout, env, request=request)
+
+
 async def version(*, executable: Optional[PathLike] = None, timeout: Optional[float] = None,
                   env: Optional[Mapping[str, str]] = None) -> VersionResult:
-    """The bridge's version and the package identity it runs under."""
+    """The bridge's version, the package identity it runs under and whether it runs elevated."""
     return await _run(VERSION, [], executable, timeout, env)
 
 
 async def _run(command: Command[R], arguments: List[str], executable: Optional[PathLike],
                timeout: Optional[float], env: Optional[Mapping[str, str]],
-               stream: Optional[UpdateStream] = None) -> R:
-    """stream, when given, reads stdout as it arrives and gives the result at the end (update's progress lines)."""
+               stream: Optional[UpdateStream] = None, request: Optional[bytes] = None) -> R:
+    """stream, when given, reads stdout as it arrives and gives the result at the end (update's progress lines);
+    request, when given, goes to the bridge's stdin, which is then closed."""
     run = invocation(command, arguments, executable, timeout, env)
     try:
         process = await asyncio.create_subprocess_exec(
-            *run.argv, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=run.env,
+            *run.argv, stdin=subprocess.DEVNULL if request is None else subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=run.env,
             creationflags=NO_WINDOW)
     except OSError as error:
         raise run.not_started(error) from error
     output = bytearray()
 
     async def to_the_end() -> int:
+        if request is not None:
+            await _send(process, request)
         # In chunks, so that what came before a time-out is kept for the error.
         assert process.stdout is not None  # stdout=PIPE
         while chunk := await process.stdout.read(65536):
@@ -124,6 +150,18 @@ async def _run(command: Command[R], arguments: List[str], executable: Optional[P
     if stream is not None:
         return cast(R, stream.finish(exit_code))  # a stream goes only with UPDATE, whose R it returns
     return finish(command, bytes(output), exit_code)
+
+
+async def _send(process: "asyncio.subprocess.Process", request: bytes) -> None:
+    """Writes the request and closes stdin. A child that closed its end early (a usage error, a crash) breaks the
+    pipe; that is no fault of the host's: the run's line and exit code say what happened."""
+    assert process.stdin is not None  # stdin=PIPE
+    try:
+        process.stdin.write(request)
+        await process.stdin.drain()
+    except (BrokenPipeError, ConnectionResetError):
+        pass
+    process.stdin.close()
 
 
 async def _end(process: "asyncio.subprocess.Process") -> None:

@@ -14,6 +14,8 @@ ConsumableStatus = Literal["succeeded", "insufficientQuantity", "network", "serv
 # The state of an update, of the whole call or of one package.
 UpdateState = Literal["pending", "downloading", "deploying", "completed", "cancelled", "error", "errorLowBattery",
                       "errorWiFiRecommended", "errorWiFiRequired"]
+# A unit of a subscription's billing or trial period; "unknown" for one this bridge does not know.
+DurationUnit = Literal["minute", "hour", "day", "week", "month", "year", "unknown"]
 
 # The line as read, members this client does not know included (a later bridge may add some).
 RawLine = Mapping[str, Any]
@@ -96,12 +98,56 @@ class LicenseStatusResult:
 
 
 @dataclass(frozen=True)
+class CollectionData:
+    """The user's entitlement to a SKU; dates as for AddOnLicense, None for none and for never.
+
+    trial_seconds_left is whole seconds, for usage-limited trials only (few
+    developer accounts have them).
+    """
+    trial: bool
+    acquired: Optional[str]
+    start: Optional[str]
+    end: Optional[str]
+    trial_seconds_left: int
+
+
+@dataclass(frozen=True)
+class Sku:
+    """One SKU of a product ("9NBLGGH4TNMP/0010"), with the user's prices.
+
+    The four period members are None without subscription terms, the trial's
+    two None without a trial period. The platform is known to report an owned
+    subscription SKU with subscription False and no terms: look for the terms
+    on any SKU. in_collection is unreliable in a products() answer; collection
+    is None when the Store gives no entitlement data.
+    """
+    store_id: str
+    title: str
+    description: str
+    trial: bool
+    subscription: bool
+    price: str
+    base_price: str
+    currency: str
+    on_sale: bool
+    sale_ends: Optional[str]
+    recurrence_price: str
+    in_collection: bool
+    billing_period: Optional[int]
+    billing_period_unit: Optional[DurationUnit]
+    trial_period: Optional[int]
+    trial_period_unit: Optional[DurationUnit]
+    collection: Optional[CollectionData]
+
+
+@dataclass(frozen=True)
 class Product:
     """A product with the user's prices; one without a price has empty price texts and on_sale False.
 
     kind is the Store's word ("Durable", "Consumable", ..., or one a later
     platform adds); sale_ends is UTC, "YYYY-MM-DDTHH:MM:SSZ", or None unless on
-    sale with an end. The description may hold line breaks.
+    sale with an end. The description may hold line breaks. skus holds every
+    SKU, sorted by store_id.
     """
     store_id: str
     kind: str
@@ -115,6 +161,7 @@ class Product:
     recurrence_price: str
     in_collection: bool
     offer_token: str
+    skus: Tuple[Sku, ...]
 
 
 @dataclass(frozen=True)
@@ -237,11 +284,33 @@ class UpdateStatusResult:
 
 
 @dataclass(frozen=True)
+class AppProductResult:
+    """The app's own product in the Store; None when the Store's result has none."""
+    product: Optional[Product]
+    status: Literal["ok"] = field(default="ok", init=False)
+    error: None = field(default=None, init=False)
+    exit_code: Literal[0] = field(default=0, init=False)
+    raw: RawLine = _raw()
+
+
+@dataclass(frozen=True)
+class IdStatusResult:
+    """A Microsoft Store ID key for the developer's service, valid for 30 days."""
+    id: str
+    status: Literal["ok"] = field(default="ok", init=False)
+    error: None = field(default=None, init=False)
+    exit_code: Literal[0] = field(default=0, init=False)
+    raw: RawLine = _raw()
+
+
+@dataclass(frozen=True)
 class VersionStatusResult:
-    """The bridge's version ("0.2.0") and the package full name its process runs under; package is None without
-    package identity, when the Store acts for no app."""
+    """The bridge's version ("0.2.0"), the package full name its process runs under (None without package
+    identity, when the Store acts for no app) and whether it runs elevated, where in-app purchase is not supported
+    (None when its token cannot be read)."""
     version: str
     package: Optional[str]
+    elevated: Optional[bool]
     status: Literal["ok"] = field(default="ok", init=False)
     error: None = field(default=None, init=False)
     exit_code: Literal[0] = field(default=0, init=False)
@@ -258,6 +327,9 @@ UpdatesResult = Union[UpdatesStatusResult, QueryFailure, Failure]
 # The QueryFailure includes "owner closed", code None: the host's window went while the Store's UI was up.
 UpdateResult = Union[UpdateStatusResult, QueryFailure, Failure]
 VersionResult = Union[VersionStatusResult, Failure]
+AppResult = Union[AppProductResult, QueryFailure, Failure]
+# The QueryFailure includes "no id", code None: the Store answered with an empty ID.
+IdResult = Union[IdStatusResult, QueryFailure, Failure]
 Result = Union[PurchaseStatusResult, ReviewStatusResult, LicenseStatusResult, ProductListResult, ConsumeStatusResult,
-               BalanceStatusResult, UpdatesStatusResult, UpdateStatusResult, VersionStatusResult, QueryFailure,
-               ConsumeFailure, Failure]
+               BalanceStatusResult, UpdatesStatusResult, UpdateStatusResult, VersionStatusResult, AppProductResult,
+               IdStatusResult, QueryFailure, ConsumeFailure, Failure]

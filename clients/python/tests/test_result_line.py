@@ -1,5 +1,6 @@
 """The result-line shapes: the client's reading of them, and the schema in docs/ agreeing with it."""
 
+import dataclasses
 import itertools
 import json
 import sys
@@ -12,7 +13,8 @@ sys.path.insert(0, str(ROOT / "tests" / "blackbox"))
 
 import schema  # noqa: E402
 from store_bridge._lines import COMMANDS, read_progress_line  # noqa: E402
-from store_bridge import (AddOnLicense, BadLine, BalanceStatusResult, ConsumeFailure, ConsumeStatusResult,  # noqa: E402
+from store_bridge import (AddOnLicense, AppProductResult, CollectionData, IdStatusResult, Sku,  # noqa: E402
+                          BadLine, BalanceStatusResult, ConsumeFailure, ConsumeStatusResult,  # noqa: E402
                           Failure, LicenseStatusResult, PackageState, PackageUpdate, Product, ProductListResult,
                           PurchaseStatusResult, QueryFailure, ReviewStatusResult, UpdateProgress, UpdatesStatusResult,
                           UpdateStatusResult, UsageError, VersionStatusResult, read_result_line)
@@ -24,14 +26,26 @@ ADD_ON = {"storeId": "9NBLGGH4TNMP", "sku": "9NBLGGH4TNMP/0010", "active": True,
           "offerToken": "gold"}
 LICENSE = {"status": "ok", "active": True, "trial": False, "trialOwned": False, "trialSecondsLeft": 0, "expires": None,
            "sku": "9NBLGGH4R315/0010", "trialId": "", "addOns": [ADD_ON], "error": None}
+OWNED = {"trial": False, "acquired": "2026-11-02T09:15:00Z", "start": "2026-11-02T09:15:00Z",
+         "end": "2026-12-02T09:15:00Z", "trialSecondsLeft": 0}
+MONTHLY = {"storeId": "9NBLGGH4TNMP/0010", "title": "Monthly", "description": "", "trial": False, "subscription": True,
+           "price": "$4.99", "basePrice": "$4.99", "currency": "USD", "onSale": False, "saleEnds": None,
+           "recurrencePrice": "$4.99", "inCollection": False, "billingPeriod": 1, "billingPeriodUnit": "month",
+           "trialPeriod": 7, "trialPeriodUnit": "day", "collection": None}
+# Owned, without subscription terms: how the platform reports a subscription the user holds.
+HELD = dict(MONTHLY, storeId="9NBLGGH4TNMP/0011", subscription=False, inCollection=True, billingPeriod=None,
+            billingPeriodUnit=None, trialPeriod=None, trialPeriodUnit=None, collection=OWNED)
 PRODUCT = {"storeId": "9NBLGGH4TNMP", "kind": "Durable", "title": "Gold", "description": "Line one\nLine two",
            "price": "$1.99", "basePrice": "$2.99", "currency": "USD", "onSale": True,
-           "saleEnds": "2027-01-01T00:00:00Z", "recurrencePrice": "", "inCollection": False, "offerToken": "gold"}
+           "saleEnds": "2027-01-01T00:00:00Z", "recurrencePrice": "", "inCollection": False, "offerToken": "gold",
+           "skus": [MONTHLY, HELD]}
+APP = {"status": "ok", "product": dict(PRODUCT, storeId="9NBLGGH4R315", kind="Game"), "error": None}
+ID = {"status": "ok", "id": "eyJ0eXAiOiJKV1QiLCJhbGciOiJSUzI1NiJ9.e30.c2ln", "error": None}
 PRODUCTS = {"status": "ok", "products": [PRODUCT, dict(PRODUCT, storeId="9NBLGGH4TNMQ", saleEnds=None)], "error": None}
 GUID = "6f9619ff-8b86-d011-b42d-00c04fc964ff"
 CONSUMED = {"status": "succeeded", "balance": 4, "trackingId": GUID, "code": None, "error": None}
 BALANCE = {"status": "succeeded", "balance": 4, "code": None, "error": None}
-VERSION = {"status": "ok", "version": "0.2.0", "package": None, "error": None}
+VERSION = {"status": "ok", "version": "0.2.0", "package": None, "elevated": False, "error": None}
 PACKAGE = "Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe"
 NOTES_UPDATE = {"packageFamilyName": "Contoso.Notes_8wekyb3d8bbwe", "version": "1.4.2.0", "mandatory": True}
 UPDATES = {"status": "ok", "updates": [NOTES_UPDATE, {"packageFamilyName": "Contoso.Notes.Dictionary_8wekyb3d8bbwe",
@@ -51,10 +65,24 @@ NOTES_PROGRESS = UpdateProgress(NOTES_FAMILY, "downloading", 0.42, 0.21, 1234, 5
 NOTES = PackageUpdate("Contoso.Notes_8wekyb3d8bbwe", "1.4.2.0", True)
 DICTIONARY = PackageUpdate("Contoso.Notes.Dictionary_8wekyb3d8bbwe", "65535.0.65535.0", False)
 GOLD = AddOnLicense("9NBLGGH4TNMP", "9NBLGGH4TNMP/0010", True, "2027-03-01T00:00:00Z", "gold")
+MONTHLY_SKU = Sku("9NBLGGH4TNMP/0010", "Monthly", "", False, True, "$4.99", "$4.99", "USD", False, None, "$4.99", False,
+                  1, "month", 7, "day", None)
+HELD_SKU = Sku("9NBLGGH4TNMP/0011", "Monthly", "", False, False, "$4.99", "$4.99", "USD", False, None, "$4.99", True,
+               None, None, None, None, CollectionData(False, "2026-11-02T09:15:00Z", "2026-11-02T09:15:00Z",
+                                                      "2026-12-02T09:15:00Z", 0))
 GOLD_OFFER = Product("9NBLGGH4TNMP", "Durable", "Gold", "Line one\nLine two", "$1.99", "$2.99", "USD", True,
-                     "2027-01-01T00:00:00Z", "", False, "gold")
-OFFERS = ProductListResult((GOLD_OFFER, Product("9NBLGGH4TNMQ", "Durable", "Gold", "Line one\nLine two", "$1.99",
-                                                "$2.99", "USD", True, None, "", False, "gold")))
+                     "2027-01-01T00:00:00Z", "", False, "gold", (MONTHLY_SKU, HELD_SKU))
+OFFERS = ProductListResult((GOLD_OFFER, dataclasses.replace(GOLD_OFFER, store_id="9NBLGGH4TNMQ", sale_ends=None)))
+
+
+def sku_changed(**changes):
+    """A products line whose product has one SKU, MONTHLY with these changes."""
+    return line(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, **changes)])])
+
+
+def sku_read(**changes):
+    """The product list of sku_changed(), with these changes to the SKU as read."""
+    return ProductListResult((dataclasses.replace(GOLD_OFFER, skus=(dataclasses.replace(MONTHLY_SKU, **changes),)),))
 
 
 def line(obj, **changes):
@@ -149,9 +177,40 @@ RESULTS = [
      UpdateStatusResult(state, (PackageState(DICTIONARY_FAMILY, "error"), PackageState(NOTES_FAMILY, state))))
     for state in UPDATE_STATES
 ] + [
-    ("version", line(VERSION), 0, VersionStatusResult("0.2.0", None)),
-    ("version", line(VERSION, package=PACKAGE), 0, VersionStatusResult("0.2.0", PACKAGE)),
-    ("version", line(VERSION, architecture="x64"), 0, VersionStatusResult("0.2.0", None)),
+    ("version", line(VERSION), 0, VersionStatusResult("0.2.0", None, False)),
+    ("version", line(VERSION, package=PACKAGE), 0, VersionStatusResult("0.2.0", PACKAGE, False)),
+    ("version", line(VERSION, architecture="x64"), 0, VersionStatusResult("0.2.0", None, False)),
+    ("version", line(VERSION, elevated=True), 0, VersionStatusResult("0.2.0", None, True)),
+    ("version", line(VERSION, elevated=None), 0, VersionStatusResult("0.2.0", None, None)),
+    ("products", sku_changed(billingPeriod=4294967295, trialPeriod=0), 0,
+     sku_read(billing_period=4294967295, trial_period=0)),
+    ("products", sku_changed(trialPeriod=None, trialPeriodUnit=None), 0,
+     sku_read(trial_period=None, trial_period_unit=None)),
+    ("collection", sku_changed(collection=dict(OWNED, trial=True, acquired=None, start=None, end=None,
+                                               trialSecondsLeft=86399)), 0,
+     sku_read(collection=CollectionData(True, None, None, None, 86399))),
+    ("products", line(PRODUCTS, products=[dict(PRODUCT, skus=[])]), 0,
+     ProductListResult((dataclasses.replace(GOLD_OFFER, skus=()),))),
+    # Members a later bridge may add to a SKU or its entitlement are dropped too.
+    ("products", sku_changed(language="en-us", collection=dict(OWNED, campaignId="x")), 0,
+     sku_read(collection=HELD_SKU.collection)),
+    ("app", line(APP), 0, AppProductResult(dataclasses.replace(GOLD_OFFER, store_id="9NBLGGH4R315", kind="Game"))),
+    ("app", line(APP, product=None), 0, AppProductResult(None)),
+    ("app", b'{"status":"error","code":"0x803F6107","error":""}', 1, QueryFailure("0x803F6107", "")),
+    ("app", CRASH, 1, Failure("crash", False)),
+] + [
+    (command, output, exit_code, result) for command in ("purchase-id", "collections-id")
+    for output, exit_code, result in (
+        (line(ID), 0, IdStatusResult(ID["id"])),
+        (b'{"status":"error","code":null,"error":"no id"}', 1, QueryFailure(None, "no id")),
+        (b'{"status":"error","code":"0x80070525","error":"TEXT"}', 1, QueryFailure("0x80070525", "TEXT")),
+        (b'{"error":"bad allocation"}', 1, Failure("bad allocation")))
+] + [
+    # Every unit.
+    ("products", sku_changed(billingPeriodUnit=unit, trialPeriodUnit=unit), 0,
+     sku_read(billing_period_unit=unit, trial_period_unit=unit))
+    for unit in ("minute", "hour", "day", "week", "month", "year", "unknown")
+] + [
     ("version", b'{"error":"The data area passed to a system call is too small."}', 1,
      Failure("The data area passed to a system call is too small.")),
     ("version", CRASH, 1, Failure("crash", False)),
@@ -248,6 +307,20 @@ REJECTED = [
     ("version", line(VERSION, version=None), 0, BadLine),
     ("version", line(VERSION, package=False), 0, BadLine),
     ("version", line(VERSION, error="x"), 0, BadLine),
+    ("version", json.dumps({k: v for k, v in VERSION.items() if k != "elevated"}).encode(), 0, BadLine),
+    ("products", line(PRODUCTS, products=[{k: v for k, v in PRODUCT.items() if k != "skus"}]), 0, BadLine),
+    ("products", line(PRODUCTS, products=[dict(PRODUCT, skus=None)]), 0, BadLine),
+    ("products", line(PRODUCTS, products=[dict(PRODUCT, skus=[MONTHLY, None])]), 0, BadLine),
+    ("collection", line(PRODUCTS, products=[dict(PRODUCT, skus=MONTHLY)]), 0, BadLine),
+    ("products", line(PRODUCTS, products=[dict(PRODUCT, skus=[{k: v for k, v in MONTHLY.items()
+                                                               if k != "collection"}])]), 0, BadLine),
+    ("app", line(APP), 1, BadLine),
+    ("app", line(PRODUCTS), 0, BadLine),
+    ("app", line(APP, product=[]), 0, BadLine),
+    ("app", line(APP, product={k: v for k, v in PRODUCT.items() if k != "skus"}), 0, BadLine),
+    ("app", line(APP, error="x"), 0, BadLine),
+    ("app", b'{"error":"usage"}', 2, UsageError),
+    ("products", line(APP), 0, BadLine),
     ("version", line({"status": "ok", "version": "0.2.0", "error": None}), 0, BadLine),
     # version makes no Store call: no Store failure line is one of its lines.
     ("version", b'{"status":"error","code":"0x80070005","error":"x"}', 1, BadLine),
@@ -304,6 +377,27 @@ REJECTED = [
     for version in (1.4, 1040200, None, True, {"major": 1}, [1, 4, 2, 0], "", "1.4.2", "1.4.2.0.0", "1.4.2.65536",
                     "1.4.2.99999", "01.4.2.0", "1.4.-2.0", "1.4.2.0 ", "1.4.2.0\n", "1.4.2.x", "1..2.0", "v1.4.2.0",
                     "1.4.2.\u0660")
+] + [("version", line(VERSION, elevated=elevated), 0, BadLine) for elevated in ("false", 0, 1, {})] + [
+    # A SKU's terms: its units known words, its periods UINT32s, each period with its unit, a trial only with billing.
+    ("products", sku_changed(**changes), 0, BadLine)
+    for changes in ({"billingPeriodUnit": "Month"}, {"trialPeriodUnit": "fortnight"}, {"billingPeriodUnit": 4},
+                    {"billingPeriod": -1}, {"billingPeriod": 4294967296}, {"trialPeriod": 1.5},
+                    {"billingPeriod": "1"}, {"billingPeriod": True}, {"billingPeriod": None},
+                    {"billingPeriodUnit": None}, {"trialPeriod": None}, {"trialPeriodUnit": None},
+                    {"billingPeriod": None, "billingPeriodUnit": None}, {"subscription": None}, {"trial": "false"},
+                    {"collection": {}}, {"collection": []}, {"collection": dict(OWNED, end="2026-12-02")},
+                    {"collection": dict(OWNED, trialSecondsLeft=-1)}, {"collection": dict(OWNED, trial=0)},
+                    {"saleEnds": 0}, {"storeId": None}, {"recurrencePrice": None})
+] + [
+    (command, output, exit_code, error) for command in ("purchase-id", "collections-id")
+    for output, exit_code, error in (
+        (b'{"error":"usage"}', 2, UsageError),
+        (line(ID), 1, BadLine),
+        # An empty ID is the failure "no id", never a result.
+        (line(ID, id=""), 0, BadLine),
+        (line(ID, id=None), 0, BadLine),
+        (line(ID, status="error"), 0, BadLine),
+        (line(APP), 0, BadLine))
 ]
 
 
@@ -511,6 +605,32 @@ class ResultLineSchema(unittest.TestCase):
         (dict(VERSION, package=False), "boolean"),
         (dict(VERSION, error="x"), '"x"'),
         ({k: v for k, v in VERSION.items() if k != "package"}, '"package" is missing'),
+        ({k: v for k, v in VERSION.items() if k != "elevated"}, '"elevated" is missing'),
+        (dict(VERSION, elevated=None), None),
+        (dict(VERSION, elevated="false"), "string"),
+        (APP, None),
+        (dict(APP, product=None), None),
+        (dict(APP, product=[]), "array"),
+        (dict(APP, product={k: v for k, v in PRODUCT.items() if k != "skus"}), '"skus" is missing'),
+        (ID, None),
+        (dict(ID, id=""), "shorter"),
+        (dict(ID, id=None), "null"),
+        ({"status": "error", "code": None, "error": "no id"}, None),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[])]), None),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[MONTHLY, dict(MONTHLY, trialPeriod=None, trialPeriodUnit=None),
+                                                      dict(MONTHLY, billingPeriodUnit="unknown")])]), None),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, collection=dict(OWNED, end=None))])]), None),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=None)]), "null"),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, billingPeriodUnit="Month")])]), '"Month"'),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, billingPeriod=-1)])]), "below 0"),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, billingPeriod=4294967296)])]), "above"),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, billingPeriod=None)])]), "billingPeriod"),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, trialPeriodUnit=None)])]), "trialPeriod"),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, billingPeriod=None, billingPeriodUnit=None)])]),
+         "trialPeriod"),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, collection={})])]), "missing"),
+        (dict(PRODUCTS, products=[dict(PRODUCT, skus=[dict(MONTHLY, collection=dict(OWNED, trialSecondsLeft=-1))])]),
+         "below 0"),
         (UPDATES, None),
         (dict(UPDATES, updates=[], canSilentlyDownload=None), None),
         (dict(UPDATES, canSilentlyDownload=False), None),
