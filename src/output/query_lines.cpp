@@ -5,6 +5,7 @@
 #include "guid_text.h"
 
 #include <initializer_list>
+#include <iterator>
 
 wide_view store_id_of_sku(wide_view sku) { return sku.substr(0, sku.find(WIDE('/'))); }
 
@@ -38,6 +39,98 @@ json_writer& write_app_license(json_writer& line, const app_license_record& lice
         .member("trialId").string(view_of(license.trial_id));
 }
 
+const char* unit_word(INT32 unit) {
+    static constexpr const char* words[] = {"minute", "hour", "day", "week", "month", "year"};
+    return unit >= 0 && unit < static_cast<INT32>(std::size(words)) ? words[unit] : "unknown";
+}
+
+std::size_t longest_price(const price_record& price) {
+    return longest_entry({&price.price, &price.base_price, &price.currency, &price.recurrence_price}) -
+           entry_frame_bytes;
+}
+
+std::size_t longest_product(const product_record& product) {
+    std::size_t bytes = longest_entry({&product.store_id, &product.kind, &product.title, &product.description,
+                                       &product.offer_token}) +
+                        longest_price(product.price);
+    for (const sku_record& sku : product.skus)
+        bytes += longest_entry({&sku.store_id, &sku.title, &sku.description}) + longest_price(sku.price);
+    return bytes;
+}
+
+json_writer& write_price(json_writer& line, const price_record& price) {
+    return line.member("price").string(view_of(price.price))
+        .member("basePrice").string(view_of(price.base_price))
+        .member("currency").string(view_of(price.currency))
+        .member("onSale").boolean(price.on_sale)
+        .member("saleEnds").date(price.on_sale ? price.sale_ends : 0)
+        .member("recurrencePrice").string(view_of(price.recurrence_price));
+}
+
+void write_subscription(json_writer& line, const std::optional<subscription_record>& info) {
+    if (!info) {
+        line.member("billingPeriod").null().member("billingPeriodUnit").null()
+            .member("trialPeriod").null().member("trialPeriodUnit").null();
+        return;
+    }
+    line.member("billingPeriod").integer(info->billing_period)
+        .member("billingPeriodUnit").string(unit_word(info->billing_unit));
+    if (info->trial_period) {
+        line.member("trialPeriod").integer(*info->trial_period)
+            .member("trialPeriodUnit").string(unit_word(info->trial_unit));
+    } else {
+        line.member("trialPeriod").null().member("trialPeriodUnit").null();
+    }
+}
+
+void write_collection(json_writer& line, const std::optional<collection_record>& data) {
+    line.member("collection");
+    if (!data) {
+        line.null();
+        return;
+    }
+    line.open_object()
+        .member("trial").boolean(data->trial)
+        .member("acquired").date(data->acquired)
+        .member("start").date(data->start)
+        .member("end").date(data->end)
+        .member("trialSecondsLeft").integer(data->trial ? whole_seconds_of_ticks(data->trial_left) : 0)
+        .close_object();
+}
+
+void write_sku(json_writer& line, wide_view store_id, const sku_record& sku) {
+    line.open_object()
+        .member("storeId").string(store_id)
+        .member("title").string(view_of(sku.title))
+        .member("description").string(view_of(sku.description))
+        .member("trial").boolean(sku.trial)
+        .member("subscription").boolean(sku.subscription);
+    write_price(line, sku.price).member("inCollection").boolean(sku.in_collection);
+    write_subscription(line, sku.subscription_info);
+    write_collection(line, sku.collection);
+    line.close_object();
+}
+
+// The SKUs come in the order of their Store IDs; equal IDs are put in order by
+// the list, as the products are.
+void write_product(json_writer& line, wide_view store_id, product_record& product) {
+    line.open_object()
+        .member("storeId").string(store_id)
+        .member("kind").string(view_of(product.kind))
+        .member("title").string(view_of(product.title))
+        .member("description").string(view_of(product.description));
+    write_price(line, product.price)
+        .member("inCollection").boolean(product.in_collection)
+        .member("offerToken").string(view_of(product.offer_token));
+    sorted_entries skus(line.member("skus"), product.skus.size());
+    for (sku_record& sku : product.skus) {
+        const wide_view sku_id = view_of(sku.store_id);
+        skus.add(std::move(sku.store_id), sku_id, 0, [&](json_writer& entry) { write_sku(entry, sku_id, sku); });
+    }
+    skus.close();
+    line.close_object();
+}
+
 } // namespace
 
 license_line::license_line(const app_license_record& license, std::size_t add_on_count)
@@ -66,31 +159,35 @@ product_list_line::product_list_line(std::size_t product_count)
     : line_(open_line("ok")), products_(line_.member("products"), product_count) {}
 
 void product_list_line::add(product_record product) {
-    const std::size_t longest =
-        longest_entry({&product.store_id, &product.kind, &product.title, &product.description, &product.price,
-                       &product.base_price, &product.currency, &product.recurrence_price, &product.offer_token});
+    const std::size_t longest = longest_product(product);
     const wide_view store_id = view_of(product.store_id);
-    products_.add(std::move(product.store_id), store_id, longest, [&](json_writer& line) {
-        line.open_object()
-            .member("storeId").string(store_id)
-            .member("kind").string(view_of(product.kind))
-            .member("title").string(view_of(product.title))
-            .member("description").string(view_of(product.description))
-            .member("price").string(view_of(product.price))
-            .member("basePrice").string(view_of(product.base_price))
-            .member("currency").string(view_of(product.currency))
-            .member("onSale").boolean(product.on_sale)
-            .member("saleEnds").date(product.on_sale ? product.sale_ends : 0)
-            .member("recurrencePrice").string(view_of(product.recurrence_price))
-            .member("inCollection").boolean(product.in_collection)
-            .member("offerToken").string(view_of(product.offer_token))
-            .close_object();
-    });
+    products_.add(std::move(product.store_id), store_id, longest,
+                  [&](json_writer& line) { write_product(line, store_id, product); });
 }
 
 result_line product_list_line::finish() {
     products_.close();
     return finished(line_);
+}
+
+result_line app_product_line(std::optional<product_record> product) {
+    json_writer line = open_line("ok");
+    line.member("product");
+    if (product) {
+        line.reserve(longest_product(*product));
+        const wide_view store_id = view_of(product->store_id);
+        write_product(line, store_id, *product);
+    } else {
+        line.null();
+    }
+    return finished(line);
+}
+
+result_line customer_id_line(wide_view id) {
+    if (id.empty()) return query_failure_line(WIDE("no id"));
+    json_writer line = open_line("ok");
+    line.member("id").string(id);
+    return finished(line);
 }
 
 result_line query_failure_line(HRESULT code, wide_view text, const std::optional<GUID>& tracking_id) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 struct add_on_license_record {
     unique_hstring sku; // the SKU Store ID, "9NBLGGH4TNMP/0010"
@@ -31,19 +32,55 @@ struct app_license_record {
 };
 
 // A missing price leaves its texts empty, on_sale false and sale_ends 0.
-struct product_record {
-    unique_hstring store_id;
-    unique_hstring kind;
-    unique_hstring title;
-    unique_hstring description;
+struct price_record {
     unique_hstring price;
     unique_hstring base_price;
     unique_hstring currency;
     bool on_sale = false;
     std::int64_t sale_ends = 0;
     unique_hstring recurrence_price;
+};
+
+// StoreDurationUnit values stay as the Store gave them: a value this program
+// does not know is written as "unknown".
+struct subscription_record {
+    UINT32 billing_period = 0;
+    INT32 billing_unit = 0;
+    // Both none when the subscription has no trial period.
+    std::optional<UINT32> trial_period;
+    INT32 trial_unit = 0;
+};
+
+struct collection_record {
+    bool trial = false;
+    std::int64_t acquired = 0; // DateTime ticks
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    std::int64_t trial_left = 0; // TimeSpan ticks
+};
+
+struct sku_record {
+    unique_hstring store_id; // "9NBLGGH4TNMP/0010"
+    unique_hstring title;
+    unique_hstring description;
+    bool trial = false;
+    bool subscription = false;
+    price_record price;
+    bool in_collection = false;
+    std::optional<subscription_record> subscription_info; // none: no SubscriptionInfo
+    std::optional<collection_record> collection;          // none: no CollectionData
+};
+
+struct product_record {
+    unique_hstring store_id;
+    unique_hstring kind;
+    unique_hstring title;
+    unique_hstring description;
+    price_record price;
     bool in_collection = false;
     unique_hstring offer_token;
+    // In the order of their Store IDs (store_id_order, sorted_entries.h).
+    std::vector<sku_record> skus;
 };
 
 // The Store ID of an add-on: its SKU Store ID up to the first '/'.
@@ -77,6 +114,14 @@ private:
     json_writer line_;
     sorted_entries products_;
 };
+
+// {"status":"ok","product":{...},"error":null}, exit code 0: the app's own
+// product, "product":null when the Store has none.
+result_line app_product_line(std::optional<product_record> product);
+
+// {"status":"ok","id":"...","error":null}, exit code 0: a customer ID for the
+// developer's service; an empty ID is the query failure line "no id".
+result_line customer_id_line(wide_view id);
 
 // {"status":"error","code":"0x8XXXXXXX","error":"TEXT"}, exit code 1: a query's
 // platform failure; "code":null for a code that is no failure. A tracking ID

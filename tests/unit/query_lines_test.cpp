@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace {
@@ -55,11 +57,11 @@ product_record gold() {
     p.kind = make_hstring(WIDE("Durable"));
     p.title = make_hstring(WIDE("Gold"));
     p.description = make_hstring(WIDE("Line one\nLine two"));
-    p.price = make_hstring(WIDE("$1.99"));
-    p.base_price = make_hstring(WIDE("$2.99"));
-    p.currency = make_hstring(WIDE("USD"));
-    p.on_sale = true;
-    p.sale_ends = march_2027;
+    p.price.price = make_hstring(WIDE("$1.99"));
+    p.price.base_price = make_hstring(WIDE("$2.99"));
+    p.price.currency = make_hstring(WIDE("USD"));
+    p.price.on_sale = true;
+    p.price.sale_ends = march_2027;
     p.offer_token = make_hstring(WIDE("gold"));
     return p;
 }
@@ -118,12 +120,12 @@ TEST(license_line, add_ons_sorted_by_store_id_with_every_member) {
 
 TEST(product_list_line, members_in_order_sorted_by_byte_order_of_store_id) {
     const std::string empty_rest = R"("kind":"","title":"","description":"","price":"","basePrice":"","currency":"",)"
-                                   R"("onSale":false,"saleEnds":null,"recurrencePrice":"","inCollection":false,"offerToken":""})";
+                                   R"("onSale":false,"saleEnds":null,"recurrencePrice":"","inCollection":false,"offerToken":"","skus":[]})";
     EXPECT_EQ(products_of(gold(), with_id(WIDE("\u00e9")), with_id(WIDE("9a")), with_id(WIDE("9B"))).text,
               R"({"status":"ok","products":[{"storeId":"9B",)" + empty_rest +
                   R"(,{"storeId":"9NBLGGH4TNMP","kind":"Durable","title":"Gold","description":"Line one\nLine two",)"
                   R"("price":"$1.99","basePrice":"$2.99","currency":"USD","onSale":true,"saleEnds":"2027-03-01T00:00:00Z",)"
-                  R"("recurrencePrice":"","inCollection":false,"offerToken":"gold"},{"storeId":"9a",)" +
+                  R"("recurrencePrice":"","inCollection":false,"offerToken":"gold","skus":[]},{"storeId":"9a",)" +
                   empty_rest + ",{\"storeId\":\"\xc3\xa9\"," + empty_rest + R"(],"error":null})");
     EXPECT_EQ(products_of().text, R"({"status":"ok","products":[],"error":null})");
 }
@@ -153,8 +155,8 @@ TEST(product_list_line, sorted_by_the_utf8_of_store_ids_given_as_utf16) {
 TEST(product_list_line, sale_end_only_when_on_sale) {
     const auto line_with = [](bool on_sale, std::int64_t sale_ends) {
         product_record p = gold();
-        p.on_sale = on_sale;
-        p.sale_ends = sale_ends;
+        p.price.on_sale = on_sale;
+        p.price.sale_ends = sale_ends;
         return products_of(std::move(p)).text;
     };
     EXPECT_NE(line_with(false, march_2027).find(R"("onSale":false,"saleEnds":null,)"), std::string::npos);
@@ -202,4 +204,162 @@ TEST(query_failure_line, code_in_upper_case_hex_and_escaped_text) {
          R"({"status":"error","code":null,"trackingId":"6f9619ff-8b86-d011-b42d-00c04fc964ff","error":"no result"})"},
     };
     for (const auto& [line, text] : cases) EXPECT_EQ(line.text, text);
+}
+
+namespace {
+
+sku_record sku(wide_view store_id, wide_view title = WIDE("")) {
+    sku_record s;
+    s.store_id = make_hstring(store_id);
+    s.title = make_hstring(title);
+    return s;
+}
+
+// The product's SKUs in the order of their Store IDs, as the Store's reader hands them over.
+template <class... Skus>
+product_record product_with(Skus... skus) {
+    product_record p = with_id(WIDE("9NBLGGH4TNMP"));
+    std::vector<sku_record> records;
+    (records.push_back(std::move(skus)), ...);
+    std::vector<wide_view> ids;
+    for (const sku_record& s : records) ids.push_back(view_of(s.store_id));
+    for (const std::size_t index : store_id_order(ids)) p.skus.push_back(std::move(records[index]));
+    return p;
+}
+
+std::string skus_in(const std::string& line) {
+    const std::size_t start = line.find(R"("skus":)") + 7;
+    return line.substr(start, line.rfind("]}]") + 1 - start);
+}
+
+} // namespace
+
+TEST(product_list_line, sku_with_every_member) {
+    sku_record s = sku(WIDE("9NBLGGH4TNMP/0010"), WIDE("Monthly"));
+    s.description = make_hstring(WIDE("Line\tone"));
+    s.subscription = true;
+    s.price.price = make_hstring(WIDE("$4.99"));
+    s.price.base_price = make_hstring(WIDE("$4.99"));
+    s.price.currency = make_hstring(WIDE("USD"));
+    s.price.recurrence_price = make_hstring(WIDE("$4.99"));
+    s.subscription_info = subscription_record{1, 4, 7, 2};
+    EXPECT_EQ(skus_in(products_of(product_with(std::move(s))).text),
+              R"([{"storeId":"9NBLGGH4TNMP/0010","title":"Monthly","description":"Line\tone","trial":false,)"
+              R"("subscription":true,"price":"$4.99","basePrice":"$4.99","currency":"USD","onSale":false,)"
+              R"("saleEnds":null,"recurrencePrice":"$4.99","inCollection":false,"billingPeriod":1,)"
+              R"("billingPeriodUnit":"month","trialPeriod":7,"trialPeriodUnit":"day","collection":null}])");
+}
+
+TEST(product_list_line, sku_subscription_terms_and_units) {
+    const struct {
+        std::optional<subscription_record> info;
+        const char* members;
+    } cases[] = {
+        {std::nullopt, R"("billingPeriod":null,"billingPeriodUnit":null,"trialPeriod":null,"trialPeriodUnit":null)"},
+        {subscription_record{0, 0, std::nullopt, 5},
+         R"("billingPeriod":0,"billingPeriodUnit":"minute","trialPeriod":null,"trialPeriodUnit":null)"},
+        {subscription_record{4294967295u, 1, 4294967295u, 3},
+         R"("billingPeriod":4294967295,"billingPeriodUnit":"hour","trialPeriod":4294967295,"trialPeriodUnit":"week")"},
+        {subscription_record{6, 5, 0, 6},
+         R"("billingPeriod":6,"billingPeriodUnit":"year","trialPeriod":0,"trialPeriodUnit":"unknown")"},
+        {subscription_record{1, -1, 1, std::numeric_limits<INT32>::min()},
+         R"("billingPeriod":1,"billingPeriodUnit":"unknown","trialPeriod":1,"trialPeriodUnit":"unknown")"},
+    };
+    for (const auto& c : cases) {
+        sku_record s = sku(WIDE("9NBLGGH4TNMP/0010"));
+        s.subscription_info = c.info;
+        const std::string line = products_of(product_with(std::move(s))).text;
+        EXPECT_NE(line.find(std::string(R"("inCollection":false,)") + c.members + R"(,"collection":null})"),
+                  std::string::npos)
+            << line;
+    }
+}
+
+TEST(product_list_line, sku_collection_data_with_the_licence_line_rules) {
+    const struct {
+        collection_record data;
+        const char* object;
+    } cases[] = {
+        {{false, 0, 0, never, 90 * second},
+         R"({"trial":false,"acquired":null,"start":null,"end":null,"trialSecondsLeft":0})"},
+        {{true, march_2027, march_2027 + second - 1, 1, 90 * second + second - 1},
+         R"({"trial":true,"acquired":"2027-03-01T00:00:00Z","start":"2027-03-01T00:00:00Z",)"
+         R"("end":"1601-01-01T00:00:00Z","trialSecondsLeft":90})"},
+        {{true, -1, std::numeric_limits<std::int64_t>::max(), 0, -second},
+         R"({"trial":true,"acquired":"1600-12-31T23:59:59Z","start":null,"end":null,"trialSecondsLeft":0})"},
+    };
+    for (const auto& c : cases) {
+        sku_record s = sku(WIDE("9NBLGGH4TNMP/0010"));
+        s.collection = c.data;
+        const std::string line = products_of(product_with(std::move(s))).text;
+        EXPECT_NE(line.find(std::string(R"("collection":)") + c.object + "}]"), std::string::npos) << line;
+    }
+}
+
+// SKUs sort as products do: by the UTF-8 of their Store IDs, equal IDs by the whole entry.
+TEST(product_list_line, skus_sorted_by_store_id_whatever_order_they_come_in) {
+    const auto ids = [](const std::string& skus) {
+        std::string out;
+        for (std::size_t at = skus.find(R"("storeId":")"); at != std::string::npos;
+             at = skus.find(R"("storeId":")", at + 1))
+            out += skus.substr(at + 11, skus.find('"', at + 11) - at - 11) + "|" +
+                   skus.substr(skus.find(R"("title":")", at) + 9, 1) + " ";
+        return out;
+    };
+    const std::string expected = "9N/0010|B 9N/0010|C 9N/0011|A 9N/\xc3\xa9|D ";
+    EXPECT_EQ(ids(skus_in(products_of(product_with(sku(WIDE("9N/\u00e9"), WIDE("D")), sku(WIDE("9N/0010"), WIDE("C")),
+                                                   sku(WIDE("9N/0011"), WIDE("A")), sku(WIDE("9N/0010"), WIDE("B"))))
+                              .text)),
+              expected);
+    EXPECT_EQ(ids(skus_in(products_of(product_with(sku(WIDE("9N/0010"), WIDE("B")), sku(WIDE("9N/0011"), WIDE("A")),
+                                                   sku(WIDE("9N/0010"), WIDE("C")), sku(WIDE("9N/\u00e9"), WIDE("D"))))
+                              .text)),
+              expected);
+}
+
+// A catalogue whose SKUs outgrow the room made for the products still gives whole, ordered entries.
+TEST(product_list_line, many_long_skus_beside_ordered_products) {
+    const wide_string long_title(5000, WIDE('x'));
+    const auto many = [&](wide_view id) {
+        product_record p = with_id(id);
+        for (int i = 9; i >= 0; --i) p.skus.push_back(sku(wide_string(id) + WIDE("/000") + WIDE("0123456789")[i], long_title));
+        std::reverse(p.skus.begin(), p.skus.end());
+        return p;
+    };
+    const std::string line = products_of(many(WIDE("9B")), many(WIDE("9A"))).text;
+    EXPECT_LT(line.find(R"("storeId":"9A")"), line.find(R"("storeId":"9B")"));
+    EXPECT_LT(line.find(R"("storeId":"9A/0000")"), line.find(R"("storeId":"9A/0009")"));
+    std::size_t titles = 0;
+    for (std::size_t at = line.find(R"("title":"xxx)"); at != std::string::npos; at = line.find(R"("title":"xxx)", at + 1))
+        ++titles;
+    EXPECT_EQ(titles, 20u);
+    EXPECT_EQ(line.substr(line.size() - 18), R"(}]}],"error":null})");
+}
+
+TEST(app_product_line, product_or_null) {
+    EXPECT_EQ(app_product_line(std::nullopt).text, R"({"status":"ok","product":null,"error":null})");
+    product_record p = gold();
+    p.kind = make_hstring(WIDE("Application"));
+    p.skus.push_back(sku(WIDE("9NBLGGH4TNMP/0010"), WIDE("Full")));
+    const result_line line = app_product_line(std::move(p));
+    EXPECT_EQ(line.text,
+              R"({"status":"ok","product":{"storeId":"9NBLGGH4TNMP","kind":"Application","title":"Gold",)"
+              R"("description":"Line one\nLine two","price":"$1.99","basePrice":"$2.99","currency":"USD","onSale":true,)"
+              R"("saleEnds":"2027-03-01T00:00:00Z","recurrencePrice":"","inCollection":false,"offerToken":"gold",)"
+              R"("skus":[{"storeId":"9NBLGGH4TNMP/0010","title":"Full","description":"","trial":false,)"
+              R"("subscription":false,"price":"","basePrice":"","currency":"","onSale":false,"saleEnds":null,)"
+              R"("recurrencePrice":"","inCollection":false,"billingPeriod":null,"billingPeriodUnit":null,)"
+              R"("trialPeriod":null,"trialPeriodUnit":null,"collection":null}]},"error":null})");
+    EXPECT_EQ(line.exit_code, 0);
+}
+
+TEST(customer_id_line, the_id_or_no_id) {
+    const std::pair<result_line, std::pair<std::string, int>> cases[] = {
+        {customer_id_line(WIDE("eyJ0eXAi.a\"b")), {R"({"status":"ok","id":"eyJ0eXAi.a\"b","error":null})", 0}},
+        {customer_id_line(WIDE("")), {R"({"status":"error","code":null,"error":"no id"})", 1}},
+    };
+    for (const auto& [line, expected] : cases) {
+        EXPECT_EQ(line.text, expected.first);
+        EXPECT_EQ(line.exit_code, expected.second);
+    }
 }

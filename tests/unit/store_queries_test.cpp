@@ -126,9 +126,9 @@ TEST(store_queries, products_of_the_kinds_asked_for_and_the_collection_of_owned_
     const std::string empty_price = R"("price":"","basePrice":"","currency":"","onSale":false,"saleEnds":null,)"
                                     R"("recurrencePrice":"",)";
     const std::string durable = R"({"storeId":"9D","kind":"Durable","title":"","description":"",)" + empty_price +
-                                R"("inCollection":true,"offerToken":""})";
+                                R"("inCollection":true,"offerToken":"","skus":[]})";
     const std::string game = R"({"storeId":"9G","kind":"Game","title":"","description":"",)" + empty_price +
-                             R"("inCollection":false,"offerToken":""})";
+                             R"("inCollection":false,"offerToken":"","skus":[]})";
     EXPECT_EQ(products_line(three, {WIDE("Game"), WIDE("Durable")}),
               R"({"status":"ok","products":[)" + durable + "," + game + R"(],"error":null})");
     EXPECT_EQ(products_line(three, {WIDE("Game"), WIDE("Durable")}, true),
@@ -145,7 +145,7 @@ TEST(store_queries, every_product_field_with_percent_encoded_text) {
               R"({"status":"ok","products":[{"storeId":"9NBLGGH4TNMP","kind":"Durable","title":"Gold",)"
               R"("description":"Line one\nLine two","price":"$1.99","basePrice":"$2.99","currency":"USD",)"
               R"("onSale":true,"saleEnds":"2024-02-29T23:59:59Z","recurrencePrice":"$0.99/mo","inCollection":true,)"
-              R"("offerToken":"gold\u0000x"}],"error":null})");
+              R"("offerToken":"gold\u0000x","skus":[]}],"error":null})");
 }
 
 TEST(store_queries, sale_end_is_read_only_for_an_item_on_sale) {
