@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "commands.h"
+#include "standard_input.h"
 #include "../output/error_text.h"
 #include "../output/run_end.h"
 #include "../output/standard_output.h"
@@ -18,8 +19,16 @@ const command* find_command(const wide_string& word) {
 }
 
 // Everything the flow does not handle itself becomes the general failure line.
+// Standard input is read before the apartment exists: a wrong or missing input
+// is a usage error that touches nothing else.
 result_line run_flow(const command& selected, std::span<const wide_string> arguments) {
     try {
+        if (selected.input_flow) {
+            const std::optional<std::string> input = read_standard_input();
+            if (!input) return usage_line();
+            check_hresult(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+            return selected.input_flow(*input);
+        }
         check_hresult(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         return selected.flow(arguments);
     } catch (const platform_failure& failure) {

@@ -16,6 +16,9 @@ constexpr command commands[] = {
     {WIDE("balance"), 1, run_balance_flow},
     {WIDE("updates"), 0, run_updates_flow},
     {WIDE("update"), 0, run_update_flow},
+    {WIDE("app"), 0, run_app_flow},
+    {WIDE("purchase-id"), 0, nullptr, run_purchase_id_flow},
+    {WIDE("collections-id"), 0, nullptr, run_collections_id_flow},
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "store_bridge_version.h"
 #include "../output/result_line.h"
 #include "../platform/platform_failure.h"
+#include "../platform/unique_any.h"
 
 #include <optional>
 
@@ -20,8 +21,19 @@ std::optional<wide_string> current_package_full_name() {
     return wide_string(name, length > 0 ? length - 1 : 0);
 }
 
+// In-app purchase is not supported in elevated processes, so this is the second
+// thing to look at. None when the token cannot be read.
+std::optional<bool> process_elevated() {
+    unique_handle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return std::nullopt;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size)) return std::nullopt;
+    return elevation.TokenIsElevated != 0;
+}
+
 } // namespace
 
 result_line run_version_flow(std::span<const wide_string>) {
-    return version_line(STORE_BRIDGE_VERSION_TEXT, current_package_full_name());
+    return version_line(STORE_BRIDGE_VERSION_TEXT, current_package_full_name(), process_elevated());
 }

@@ -6,6 +6,7 @@
 #include "../platform/win.h"
 
 #include <span>
+#include <string_view>
 
 // "buy <StoreID> [<window handle>]": shows the Store's purchase dialog for one
 // product, over the host's window when the handle names a live one, and
@@ -24,6 +25,13 @@ result_line run_license_flow(std::span<const wide_string> arguments);
 result_line run_products_flow(std::span<const wide_string> arguments);
 // "collection [KINDS]": the products this user owns.
 result_line run_collection_flow(std::span<const wide_string> arguments);
+// "app": the app's own product, as the Store lists it; arguments are ignored.
+result_line run_app_flow(std::span<const wide_string> arguments);
+
+// "purchase-id" and "collections-id": a customer ID for the developer's
+// service, for the ticket and user ID the object on standard input gives.
+result_line run_purchase_id_flow(std::string_view standard_input);
+result_line run_collections_id_flow(std::string_view standard_input);
 
 // "updates": the updates the Store has for this app's packages; arguments are ignored.
 result_line run_updates_flow(std::span<const wide_string> arguments);

@@ -39,3 +39,8 @@ result_line run_products_flow(std::span<const wide_string> arguments) {
 result_line run_collection_flow(std::span<const wide_string> arguments) {
     return run_product_query(arguments, request_user_collection);
 }
+
+result_line run_app_flow(std::span<const wide_string>) {
+    return run_store_query([](winabi::IStoreContext* context) { return request_app_product(context); },
+                           [](winabi::IStoreProductResult* result) { return read_app_product(result); });
+}

@@ -51,10 +51,14 @@ result_line owner_closed_line() { return review_failure(std::string_view("owner 
 
 result_line review_failure_line(wide_view text) { return review_failure(text); }
 
-result_line version_line(std::string_view version, const std::optional<wide_string>& package) {
+result_line version_line(std::string_view version, const std::optional<wide_string>& package,
+                         std::optional<bool> elevated) {
     json_writer line = open_line();
     line.member("status").string("ok").member("version").string(version).member("package");
     if (package) line.string(*package);
+    else line.null();
+    line.member("elevated");
+    if (elevated) line.boolean(*elevated);
     else line.null();
     return finished(line.member("error").null(), 0);
 }

@@ -51,5 +51,7 @@ result_line review_status_line(std::string_view status, bool updated);
 result_line no_operation_line();
 result_line owner_closed_line();
 result_line review_failure_line(wide_view text);
-// package: the package full name, none for a process without package identity.
-result_line version_line(std::string_view version, const std::optional<wide_string>& package);
+// package: the package full name, none for a process without package identity;
+// elevated: whether the process token is elevated, none when it cannot be read.
+result_line version_line(std::string_view version, const std::optional<wide_string>& package,
+                         std::optional<bool> elevated);

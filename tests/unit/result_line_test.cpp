@@ -27,9 +27,12 @@ TEST(result_lines, every_shape_is_exact_with_its_exit_code) {
         {owner_closed_line(), R"({"status":"error","updated":false,"error":"owner closed"})", 1},
         {review_failure_line(WIDE("no result")), R"({"status":"error","updated":false,"error":"no result"})", 1},
         {review_failure_line(text), R"({"status":"error","updated":false,"error":")" + escaped + R"("})", 1},
-        {version_line("0.2.0", std::nullopt), R"({"status":"ok","version":"0.2.0","package":null,"error":null})", 0},
-        {version_line("1.0.0-rc1", text),
-         R"({"status":"ok","version":"1.0.0-rc1","package":")" + escaped + R"(","error":null})", 0},
+        {version_line("0.2.0", std::nullopt, std::nullopt),
+         R"({"status":"ok","version":"0.2.0","package":null,"elevated":null,"error":null})", 0},
+        {version_line("0.2.0", std::nullopt, false),
+         R"({"status":"ok","version":"0.2.0","package":null,"elevated":false,"error":null})", 0},
+        {version_line("1.0.0-rc1", text, true),
+         R"({"status":"ok","version":"1.0.0-rc1","package":")" + escaped + R"(","elevated":true,"error":null})", 0},
     };
     for (const auto& s : shapes) {
         EXPECT_EQ(s.made.text, s.line);

@@ -38,9 +38,16 @@ HANDLE GetCurrentProcess();
 BOOL TerminateProcess(HANDLE process, UINT exit_code);
 void Sleep(DWORD milliseconds);
 
-// Standard output, the one file the program writes
+// Standard input, which some commands read whole, and standard output, the one file the program writes
 HANDLE GetStdHandle(DWORD which);
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode); // succeeds for a terminal
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+
+// The process token: its elevation, as the scenario says
+BOOL OpenProcessToken(HANDLE process, DWORD access, PHANDLE token);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS which, LPVOID information, DWORD size,
+                         LPDWORD returned);
 
 // Windows: this process's "STATIC" windows, and other processes' windows as the scenario declares them
 HMODULE GetModuleHandleW(LPCWSTR module_name);

@@ -1,10 +1,12 @@
-// Thread identity, the thread's last error, package identity, standard output, and ending the process.
+// Thread identity, the thread's last error, package identity and elevation, standard input and output, and
+// ending the process.
 #include "../win.h"
 #include "simulation.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
 #include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
@@ -14,7 +16,8 @@ namespace {
 thread_local DWORD last_error = ERROR_SUCCESS;
 std::atomic<DWORD> next_thread_id{1};
 
-// Standard output as a handle: an odd value, never one of the events' handles.
+// Standard input and output as handles: odd values, never one of the events' handles.
+const HANDLE standard_input = reinterpret_cast<HANDLE>(std::uintptr_t{0x0F});
 const HANDLE standard_output = reinterpret_cast<HANDLE>(std::uintptr_t{0x11});
 // The current process's pseudo-handle, as Windows has it.
 const HANDLE current_process = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
@@ -47,6 +50,30 @@ LONG GetCurrentPackageFullName(UINT32* length, LPWSTR name) {
 
 HANDLE GetCurrentProcess() { return current_process; }
 
+BOOL OpenProcessToken(HANDLE process, DWORD, PHANDLE token) {
+    if (process != current_process) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *token = process_token;
+    return TRUE;
+}
+
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS which, LPVOID information, DWORD size,
+                         LPDWORD returned) {
+    if (token != process_token || which != TokenElevation) {
+        SetLastError(token != process_token ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *returned = sizeof(TOKEN_ELEVATION);
+    if (size < sizeof(TOKEN_ELEVATION)) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    static_cast<TOKEN_ELEVATION*>(information)->TokenIsElevated = platform_scenario().elevated ? 1 : 0;
+    return TRUE;
+}
+
 // Like Windows, no exit processing: no destructors, no atexit work, no flush. On
 // Linux straight through the system call: sanitizer runtimes intercept _exit and
 // run exit work of their own there.
@@ -70,10 +97,39 @@ void Sleep(DWORD milliseconds) {
     }
 }
 
+// A closed descriptor 0 is no standard input, as a process started without one has none on Windows.
 HANDLE GetStdHandle(DWORD which) {
     if (which == STD_OUTPUT_HANDLE) return standard_output;
+    if (which == STD_INPUT_HANDLE) return fcntl(STDIN_FILENO, F_GETFD) == -1 ? nullptr : standard_input;
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
+}
+
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
+    if (console != standard_input || !isatty(STDIN_FILENO)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *mode = 0;
+    return TRUE;
+}
+
+// The end of the input is a read of 0 bytes, as on Windows for a file or a pipe whose writer closed it.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read_bytes, LPOVERLAPPED) {
+    *read_bytes = 0;
+    if (file != standard_input) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    ssize_t result;
+    do result = read(STDIN_FILENO, buffer, size);
+    while (result < 0 && errno == EINTR);
+    if (result < 0) {
+        SetLastError(errno == EBADF ? ERROR_INVALID_HANDLE : ERROR_READ_FAULT);
+        return FALSE;
+    }
+    *read_bytes = static_cast<DWORD>(result);
+    return TRUE;
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED) {

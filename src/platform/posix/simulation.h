@@ -7,6 +7,7 @@
 #include "../win.h"
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ struct platform_provider {
 void provide_platform(const platform_provider& provider);
 
 const simulated_platform& platform_scenario();
+
+// The one token OpenProcessToken hands out: the process's, never closed.
+inline const HANDLE process_token = reinterpret_cast<HANDLE>(std::uintptr_t{0x13});
 
 // When the process started, the zero of every "after so many milliseconds".
 std::chrono::steady_clock::time_point process_start();
