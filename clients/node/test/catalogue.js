@@ -16,12 +16,12 @@ const ticks = (date) => String((BigInt(Date.parse(date)) + 11644473600000n) * 10
 const CATALOGUE = [
   { storeId: '9NBLGGH4CO1N', kind: 'Consumable', title: '100 Münzen', description: 'Coins for the shop.',
     price: '0,99 €', basePrice: '0,99 €', currency: 'EUR', onSale: false, saleEnds: null, recurrencePrice: '',
-    offerToken: 'coins-100' },
+    offerToken: 'coins-100', skus: [] },
   { storeId: '9NBLGGH4TNMP', kind: 'Durable', title: 'Gold "Edition"', description: 'Every level.\r\nNo ads:\t\\o/',
     price: '$1.99', basePrice: '$2.99', currency: 'USD', onSale: true, saleEnds: '2027-01-01T00:00:00Z',
-    recurrencePrice: '', offerToken: 'gold' },
+    recurrencePrice: '', offerToken: 'gold', skus: [] },
   { storeId: '9NBLGGH4TNMQ', kind: 'Durable', title: 'Silver', description: '', price: '$0.99', basePrice: '$0.99',
-    currency: 'USD', onSale: false, saleEnds: null, recurrencePrice: '', offerToken: 'silver' },
+    currency: 'USD', onSale: false, saleEnds: null, recurrencePrice: '', offerToken: 'silver', skus: [] },
 ];
 const SKU = (storeId) => `${storeId}/0010`;
 const LICENCE_EXPIRES = '2027-03-01T00:00:00Z';

@@ -97,7 +97,7 @@ test('a product query failure keeps its code and its words; a missing object giv
     ['', { status: 'ok', products: [], error: null, exitCode: 0 }],
     ['product=9NBLGGH4TNMP,pricing=none,in-collection=true', { status: 'ok', products: [{
       storeId: '9NBLGGH4TNMP', kind: 'Durable', title: '', description: '', price: '', basePrice: '', currency: '',
-      onSale: false, saleEnds: null, recurrencePrice: '', inCollection: true, offerToken: '',
+      onSale: false, saleEnds: null, recurrencePrice: '', inCollection: true, offerToken: '', skus: [],
     }], error: null, exitCode: 0 }],
     ['product-map=null', { status: 'ok', products: [], error: null, exitCode: 0 }],
     // A code's own words may be empty (the system has none for this one here).
@@ -144,9 +144,12 @@ test('updates lists the Store\'s updates by family name, and whether it may down
 });
 
 test('version reads the version and the package identity the run has', async () => {
-  const known = (name) => ({ status: 'ok', version: PROJECT_VERSION, package: name, error: null, exitCode: 0 });
+  const known = (name, elevated = false) =>
+    ({ status: 'ok', version: PROJECT_VERSION, package: name, elevated, error: null, exitCode: 0 });
   const cases = [
     ['', known(null)],
+    ['elevated=true', known(null, true)],
+    ['elevated=false', known(null, false)],
     ['package=Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe', known('Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe')],
     [`package=${encoded('a"b\\cé')}`, known('a"b\\cé')],
     // Longer than a package full name can be: the platform refuses it.

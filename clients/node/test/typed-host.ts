@@ -4,7 +4,8 @@ import {
   buy, review, license, products, collection, consume, balance, updates, version, readResultLine, exePath,
   StoreBridgeError, PurchaseResult, PurchaseStatus, ReviewResult, ReviewStatus, LicenseResult, ProductsResult, Product,
   ConsumeResult, ConsumableStatus, BalanceResult, UpdatesResult, PackageUpdate, VersionResult, update, UpdateResult,
-  UpdateProgress, UpdateState, PackageState,
+  UpdateProgress, UpdateState, PackageState, app, purchaseId, collectionsId, AppResult, IdResult, Sku, DurationUnit,
+  CollectionData,
 } from '..';
 
 const executable = 'store-bridge.exe';
@@ -293,7 +294,32 @@ function explain(error: unknown): string {
   }
 }
 
+// A subscription's terms from any of its SKUs, and the key for the developer's service.
+async function subscriptionTerms(ticket: string): Promise<string> {
+  const listed: AppResult = await app({ executable, timeoutMs: 60_000 });
+  if (listed.exitCode !== 0 || listed.product === null) return 'not listed';
+  const terms: Sku | undefined = listed.product.skus.find((sku) => sku.billingPeriod !== null);
+  const unit: DurationUnit | null | undefined = terms?.billingPeriodUnit;
+  const owned: CollectionData | null | undefined = listed.product.skus[0]?.collection;
+  const ends: string | null | undefined = owned?.end;
+  // @ts-expect-error a period may be null: no subscription terms
+  const months: number = listed.product.skus[0].billingPeriod;
+  // @ts-expect-error units are words
+  const wrongUnit: DurationUnit = 4;
+  const key: IdResult = await purchaseId(ticket, 'user-1', { executable, timeoutMs: 60_000 });
+  const keyText: string = key.exitCode === 0 ? key.id : key.error;
+  // @ts-expect-error the failure has no id
+  if (key.exitCode === 1) key.id;
+  // @ts-expect-error the user ID is a string
+  collectionsId(ticket, 42);
+  // @ts-expect-error the ticket never goes among the options
+  collectionsId({ serviceTicket: ticket });
+  const elevated = await version({ executable });
+  const checked: boolean | null = elevated.exitCode === 0 ? elevated.elevated : null;
+  return `${unit} ${ends} ${keyText} ${checked} ${months} ${wrongUnit}`;
+}
+
 export {
-  purchaseWords, reviewUpdated, misuses, readByHand, explain, ownedAddOns, offers, fulfil, remaining, laterMisuses,
+  subscriptionTerms, purchaseWords, reviewUpdated, misuses, readByHand, explain, ownedAddOns, offers, fulfil, remaining, laterMisuses,
   identity, versionMisuses, pendingUpdates, updatesMisuses, installUpdates, updateMisuses,
 };
