@@ -21,9 +21,6 @@ MAX_QUANTITY = 2 ** 32 - 1
 _GUID = r"[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12}"
 GUID = re.compile(r"%s|\{%s\}" % (_GUID, _GUID))
 
-# The bridge reads at most this much of stdin; more is a usage error.
-MAX_REQUEST_BYTES = 64 * 1024
-
 # A console program started by a GUI app would get a console window of its own.
 NO_WINDOW: int = getattr(subprocess, "CREATE_NO_WINDOW", 0)
 
@@ -133,15 +130,12 @@ def customer_id_request(service_ticket: object, publisher_user_id: object) -> by
     for name, value in (("service_ticket", service_ticket), ("publisher_user_id", publisher_user_id)):
         if not isinstance(value, str):
             raise TypeError("%s must be a str, not %s" % (name, type(value).__name__))
+    # Its size is the bridge's to check (64 KiB): more is a usage line, as a wrong command line is.
     try:
-        request = json.dumps({"serviceTicket": service_ticket, "publisherUserId": publisher_user_id},
-                             ensure_ascii=False).encode("utf-8")
+        return json.dumps({"serviceTicket": service_ticket, "publisherUserId": publisher_user_id},
+                          ensure_ascii=False).encode("utf-8")
     except UnicodeEncodeError:  # a lone surrogate has no UTF-8 form; its error would quote part of the value
         raise ValueError("service_ticket or publisher_user_id is not well-formed Unicode") from None
-    if len(request) > MAX_REQUEST_BYTES:
-        raise ValueError("service_ticket and publisher_user_id take %d bytes, above %d"
-                         % (len(request), MAX_REQUEST_BYTES))
-    return request
 
 
 def update_arguments(window: object, download_only: object, silent: object, on_progress: object) -> List[str]:

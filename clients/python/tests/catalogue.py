@@ -35,10 +35,10 @@ def sku(store_id):
 # In store_id order, as the lines list them; in_collection is set per scenario. Texts carry what the line escapes.
 CATALOGUE = (
     Product("9NBLGGH4CO1N", "Consumable", "100 Münzen", "Coins for the shop.", "0,99 €", "0,99 €", "EUR", False,
-            None, "", False, "coins-100"),
+            None, "", False, "coins-100", ()),
     Product("9NBLGGH4TNMP", "Durable", 'Gold "Edition"', "Every level.\r\nNo ads:\t\\o/", "$1.99", "$2.99", "USD",
-            True, "2027-01-01T00:00:00Z", "", False, "gold"),
-    Product("9NBLGGH4TNMQ", "Durable", "Silver", "", "$0.99", "$0.99", "USD", False, None, "", False, "silver"),
+            True, "2027-01-01T00:00:00Z", "", False, "gold", ()),
+    Product("9NBLGGH4TNMQ", "Durable", "Silver", "", "$0.99", "$0.99", "USD", False, None, "", False, "silver", ()),
 )
 
 

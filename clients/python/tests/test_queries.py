@@ -132,7 +132,7 @@ class Queries(Runs):
         self.each(cases, check)
 
     def test_product_query_failures_and_empty_values(self):
-        unpriced = Product("9NBLGGH4TNMP", "Durable", "", "", "", "", "", False, None, "", True, "")
+        unpriced = Product("9NBLGGH4TNMP", "Durable", "", "", "", "", "", False, None, "", True, "", ())
         cases = [
             ("", ProductListResult(())),
             ("product=9NBLGGH4TNMP,pricing=none,in-collection=true", ProductListResult((unpriced,))),
@@ -175,9 +175,11 @@ class Queries(Runs):
     def test_version(self):
         package = "Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe"
         cases = [
-            ("", VersionStatusResult(PROJECT_VERSION, None)),
-            ("package=" + package, VersionStatusResult(PROJECT_VERSION, package)),
-            ("package=" + encoded('a"b\\cé'), VersionStatusResult(PROJECT_VERSION, 'a"b\\cé')),
+            ("", VersionStatusResult(PROJECT_VERSION, None, False)),
+            ("elevated=true", VersionStatusResult(PROJECT_VERSION, None, True)),
+            ("elevated=false", VersionStatusResult(PROJECT_VERSION, None, False)),
+            ("package=" + package, VersionStatusResult(PROJECT_VERSION, package, False)),
+            ("package=" + encoded('a"b\\cé'), VersionStatusResult(PROJECT_VERSION, 'a"b\\cé', False)),
             # Longer than a package full name can be: the platform refuses it.
             ("package=" + "p" * 128, Failure("The data area passed to a system call is too small.")),
             ("apartment=E_FAIL", Failure("Unspecified error")),

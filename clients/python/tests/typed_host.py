@@ -13,7 +13,8 @@ import store_bridge.aio
 from store_bridge import (BalanceResult, ClosedForUpdate, ConsumableStatus, ConsumeFailure, ConsumeResult, Failure,
                           LicenseResult, PackageState, PackageUpdate, Product, ProductsResult, PurchaseResult,
                           PurchaseStatus, QueryFailure, ReviewResult, ReviewStatus, StoreBridgeError, UpdateProgress,
-                          UpdateResult, UpdatesResult, UpdateState, VersionResult)
+                          UpdateResult, UpdatesResult, UpdateState, VersionResult, AppResult, IdResult, Sku,
+                          DurationUnit, CollectionData)
 
 
 def purchase_words(result: PurchaseResult) -> str:
@@ -211,3 +212,24 @@ async def calls() -> None:
                                                             executable="store-bridge.exe", timeout=3600)
     downloaded: UpdateResult = store_bridge.update(download_only=True, silent=True, executable="store-bridge.exe")
     read_update: UpdateResult = store_bridge.read_result_line("update", b"", 0)
+    listing: AppResult = await store_bridge.aio.app(executable="store-bridge.exe", timeout=60)
+    key: IdResult = await store_bridge.aio.purchase_id("ticket", "user-1", executable="store-bridge.exe", timeout=60)
+    other_key: IdResult = store_bridge.collections_id("ticket", "user-1", executable="store-bridge.exe")
+    read_key: IdResult = store_bridge.read_result_line("collections-id", b"", 0)
+    store_bridge.purchase_id("ticket", 42)  # type: ignore[arg-type]
+    store_bridge.collections_id(service_ticket="ticket")  # type: ignore[call-arg]
+
+
+def subscription_terms(result: AppResult, key: IdResult, identity: VersionResult) -> str:
+    """A subscription's terms from any of its SKUs, the key for the developer's service, and elevation."""
+    if result.exit_code != 0 or result.product is None:
+        return "not listed"
+    terms: List[Sku] = [sku for sku in result.product.skus if sku.billing_period is not None]
+    unit: Optional[DurationUnit] = terms[0].billing_period_unit if terms else None
+    owned: Optional[CollectionData] = result.product.skus[0].collection
+    months: int = result.product.skus[0].billing_period  # type: ignore[assignment]
+    wrong_unit: DurationUnit = "fortnight"  # type: ignore[assignment]
+    text: str = key.id if key.exit_code == 0 else key.error
+    key.id  # type: ignore[union-attr]
+    elevated: Optional[bool] = identity.elevated if identity.exit_code == 0 else None
+    return "%s %s %s %s" % (unit, owned, text, elevated)
