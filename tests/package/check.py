@@ -208,7 +208,11 @@ def check_exe_under_wine(a: Artifacts, scratch: Path, windows_build: Path):
     exe = scratch / "store-bridge.exe"
     exe.write_bytes(a.exe())
     reported = one_line(run([WINE_RUN, exe, "version"]))
-    expect(reported == {"status": "ok", "version": a.version, "package": None, "error": None},
+    # Whether Wine's token counts as elevated is Wine's to say; that the token was read (a boolean, not null) is ours.
+    elevated = reported.get("elevated")
+    expect(isinstance(elevated, bool), "store-bridge version could not read its token's elevation: %s" % reported)
+    expect(list(reported) == ["status", "version", "package", "elevated", "error"]
+           and reported == {"status": "ok", "version": a.version, "package": None, "elevated": elevated, "error": None},
            "store-bridge version gave %s" % reported)
     expect(one_line(run([WINE_RUN, exe, "buy", STORE_ID])) == PURCHASED, "buy under Wine did not purchase")
 
