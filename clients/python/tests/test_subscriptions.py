@@ -43,7 +43,7 @@ HELD = Sku(PRO + "/0012", "Pro", "", False, False, "", "", "", False, None, "", 
 
 
 def sku_item(sku):
-    items = ["sku=" + encoded(sku.store_id), "title=" + encoded(sku.title),
+    items = ["sku=" + sku.store_id, "title=" + encoded(sku.title),
              "in-collection=" + str(sku.in_collection).lower(), "subscription=" + str(sku.subscription).lower()]
     if sku.price:
         items += ["price=" + encoded(sku.price), "base-price=" + encoded(sku.base_price), "currency=" + sku.currency,
@@ -61,7 +61,7 @@ def sku_item(sku):
 # One scenario for the whole path: the Store offers the plans, sells, and then the user holds /0012.
 SUBSCRIBED = ";".join(["product=%s,kind=Durable,title=Pro,in-collection=true" % PRO,
                        *map(sku_item, (HELD, YEARLY, MONTHLY)),  # given out of order: the line sorts them
-                       "add-on=%s,expires=%d" % (encoded(HELD.store_id), ticks(RENEWS))])
+                       "add-on=%s,expires=%d" % (HELD.store_id, ticks(RENEWS))])
 PRO_PRODUCT = Product(PRO, "Durable", "Pro", "", "", "", "", False, None, "", True, "", (MONTHLY, YEARLY, HELD))
 
 TICKET = 'eyJ0eXAi.eyJhdWQiOiJvbmVzdG9yZSJ9.c2ln "\\\r\n\t\x01é😀'
