@@ -52,6 +52,10 @@ class Case:
     max_ms: Optional[int] = None
     time_limit: float = 15.0      # seconds; the run is killed and fails past it
     program: Optional[str] = None # a helper program of tests/support to run instead of the bridge
+    stdin: Optional[bytes] = None # written to standard input, which is then closed; None: the null device
+    # "closed": no standard input at all (portable target only: Wine hands its
+    # descriptor 0 to something else); "terminal": a terminal's
+    stdin_kind: Optional[str] = None
 
 
 def no_store_calls(trace, handles):

@@ -10,6 +10,7 @@ import crash_cases
 import flow_cases
 import query_cases
 import scenario_file_cases
+import subscription_cases
 import update_cases
 import version_cases
 from case import NATIVE, Case, no_store_calls
@@ -45,4 +46,4 @@ COMMAND_LINE_CASES = [
 ]
 
 CASES = (COMMAND_LINE_CASES + flow_cases.CASES + query_cases.CASES + consumable_cases.CASES + version_cases.CASES
-         + update_cases.CASES + scenario_file_cases.CASES + crash_cases.CASES)
+         + update_cases.CASES + subscription_cases.CASES + scenario_file_cases.CASES + crash_cases.CASES)

@@ -23,6 +23,14 @@ class ProjectVersion:
     pass
 
 
+@dataclass(frozen=True)
+class TokenElevation:
+    """The version line's "elevated" when the scenario says nothing: false on the
+    portable target; under Wine whatever its token says, read all the same."""
+
+    pattern = {"native": b"false", "windows": b"true|false"}
+
+
 def system_text(code, fallback=""):
     """The system's text for an HRESULT, as the target's system-text program reports it;
     the fallback where that system has no text for it."""
@@ -84,14 +92,17 @@ class Line:
 
     def resolve(self, target) -> bytes:
         """The expected bytes, a generated part shown as <name>."""
-        return b"".join(b"<%s>" % piece.name.encode() if isinstance(piece, Generated) else self._fixed(piece, target)
-                        for piece in self.pieces)
+        return b"".join(b"<%s>" % piece.name.encode() if isinstance(piece, Generated)
+                        else piece.pattern[target.name] if isinstance(piece, TokenElevation)
+                        else self._fixed(piece, target) for piece in self.pieces)
 
     def match(self, out: bytes, target):
         """The generated parts by name when out is this line, else None."""
         pattern = b""
         for piece in self.pieces:
-            if isinstance(piece, Generated):
+            if isinstance(piece, TokenElevation):
+                pattern += b"(?:%s)" % piece.pattern[target.name]
+            elif isinstance(piece, Generated):
                 pattern += b"(?P<%s>%s)" % (piece.name.encode(), piece.pattern)
             else:
                 pattern += re.escape(self._fixed(piece, target))
@@ -153,11 +164,13 @@ def owner_closed():
     return Line(b'{"status":"error","updated":false,"error":"owner closed"}')
 
 
-def version(package=None):
-    """The version line: the version CMake configured the build with, and the package full name or null."""
+def version(package=None, elevated=None):
+    """The version line: the version CMake configured the build with, the package full name or null, and
+    whether the token is elevated (None: as the target's token says)."""
     package_pieces = (b"null",) if package is None else (b'"', Escaped(package), b'"')
+    elevated_piece = TokenElevation() if elevated is None else (b"true" if elevated else b"false")
     return Line(b'{"status":"ok","version":"', Escaped(ProjectVersion()), b'","package":', *package_pieces,
-                b',"error":null}')
+                b',"elevated":', elevated_piece, b',"error":null}')
 
 
 def crash():
@@ -182,6 +195,8 @@ def _member_pieces(members):
             pieces.append(b"true" if value else b"false")
         elif isinstance(value, int):
             pieces.append(b"%d" % value)
+        elif value and isinstance(value[0], tuple):  # one object: its (name, value) pairs
+            pieces += _member_pieces(value)
         else:
             pieces.append(b"[")
             for item_index, item in enumerate(value):
@@ -207,10 +222,39 @@ def license(active=True, trial=False, trial_owned=False, trial_seconds=0, expire
 
 
 def product(store_id, kind="Durable", title="", description="", price="", base_price="", currency="", on_sale=False,
-            sale_ends=None, recurrence_price="", in_collection=False, token=""):
+            sale_ends=None, recurrence_price="", in_collection=False, token="", skus=()):
+    """A product entry; skus are sku(...) lists in the order the line must have."""
     return [("storeId", store_id), ("kind", kind), ("title", title), ("description", description), ("price", price),
             ("basePrice", base_price), ("currency", currency), ("onSale", on_sale), ("saleEnds", sale_ends),
-            ("recurrencePrice", recurrence_price), ("inCollection", in_collection), ("offerToken", token)]
+            ("recurrencePrice", recurrence_price), ("inCollection", in_collection), ("offerToken", token),
+            ("skus", list(skus))]
+
+
+def collection_data(trial=False, acquired=None, start=None, end=None, trial_seconds=0):
+    return [("trial", trial), ("acquired", acquired), ("start", start), ("end", end),
+            ("trialSecondsLeft", trial_seconds)]
+
+
+def sku(store_id, title="", description="", trial=False, subscription=False, price="", base_price="", currency="",
+        on_sale=False, sale_ends=None, recurrence_price="", in_collection=False, billing=None, trial_period=None,
+        collection=None):
+    """A SKU entry; billing and trial_period are (period, unit word) or None, collection a collection_data(...)."""
+    billing_period, billing_unit = billing if billing else (None, None)
+    trial_count, trial_unit = trial_period if trial_period else (None, None)
+    return [("storeId", store_id), ("title", title), ("description", description), ("trial", trial),
+            ("subscription", subscription), ("price", price), ("basePrice", base_price), ("currency", currency),
+            ("onSale", on_sale), ("saleEnds", sale_ends), ("recurrencePrice", recurrence_price),
+            ("inCollection", in_collection), ("billingPeriod", billing_period), ("billingPeriodUnit", billing_unit),
+            ("trialPeriod", trial_count), ("trialPeriodUnit", trial_unit), ("collection", collection)]
+
+
+def app_product(entry=None):
+    """The line of "app": one product(...) entry, or None for "product":null."""
+    return Line(*_member_pieces([("status", "ok"), ("product", entry), ("error", None)]))
+
+
+def customer_id(text):
+    return Line(*_member_pieces([("status", "ok"), ("id", text), ("error", None)]))
 
 
 def product_list(products=()):

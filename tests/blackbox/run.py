@@ -14,6 +14,7 @@ of scripts/with-wine; started without it, the runner restarts itself inside one.
 import argparse
 import json
 import os
+import pty
 import select
 import signal
 import socket
@@ -293,10 +294,18 @@ def launch(command, environment, case, owner):
         read_end, stdout = os.pipe()
     if case.slow_reader:
         read_end, stdout = nonblocking_output(case.slow_reader)
+    stdin = subprocess.DEVNULL if case.stdin is None else subprocess.PIPE
+    controller = None
+    if case.stdin_kind == "closed":
+        command = ["/bin/sh", "-c", 'exec "$@" 0<&-', "sh", *command]
+    elif case.stdin_kind == "terminal":
+        controller, stdin = pty.openpty()
     start = time.monotonic()
     deadline = start + case.time_limit
-    process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE,
-                               env=environment, start_new_session=True)
+    process = subprocess.Popen(command, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE, env=environment,
+                               start_new_session=True)
+    if controller is not None:
+        os.close(stdin)
     if case.stdout_closed or case.slow_reader:
         os.close(stdout)
     if case.stdout_closed:
@@ -305,7 +314,9 @@ def launch(command, environment, case, owner):
         owner.started(start)
     try:
         slow_out = read_slowly(read_end, deadline) if case.slow_reader else None
-        out, err = process.communicate(timeout=max(deadline - time.monotonic(), 0))
+        # A bridge that refuses a long input before reading it all closes the
+        # pipe: communicate() takes that as the end of the writing.
+        out, err = process.communicate(input=case.stdin, timeout=max(deadline - time.monotonic(), 0))
     except subprocess.TimeoutExpired:
         os.killpg(process.pid, signal.SIGKILL)
         process.communicate()
@@ -313,6 +324,8 @@ def launch(command, environment, case, owner):
     finally:
         if case.slow_reader:
             os.close(read_end)
+        if controller is not None:
+            os.close(controller)
     milliseconds = (time.monotonic() - start) * 1000
     return process.returncode, slow_out or out or b"", err, milliseconds
 

@@ -14,6 +14,13 @@ CASES = [
          sim="package=Contoso.Game_1.4.2.0_x64__8wekyb3d8bbwe", targets={NATIVE}, trace=no_store_calls),
     Case("version escapes the package name", ["version"], version('a"b\\c\u00e9'), 0,
          sim="package=a%22b%5Cc%C3%A9", targets={NATIVE}),
+    # The token's elevation: on the portable target as the scenario says, false by default.
+    Case("version of an elevated process", ["version"], version(elevated=True), 0, sim="elevated=true",
+         targets={NATIVE}, trace=no_store_calls),
+    Case("version of a process that is not elevated", ["version"], version(elevated=False), 0, sim="elevated=false",
+         targets={NATIVE}),
+    Case("version of an elevated process with a package", ["version"], version("P_1.0.0.0_x64__8wekyb3d8bbwe", True), 0,
+         sim="elevated=true;package=P_1.0.0.0_x64__8wekyb3d8bbwe", targets={NATIVE}),
     Case("version with a package name longer than Windows allows", ["version"],
          general_failure(system_text(ERROR_INSUFFICIENT_BUFFER)), 1,
          sim="package=" + "p" * 128, targets={NATIVE}),
