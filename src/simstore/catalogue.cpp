@@ -46,6 +46,9 @@ catalogue_product::catalogue_product(const scenario& settings, std::size_t index
     if (!declared_) number_ = settings.generated.products - (index - settings.products.size());
 }
 
+catalogue_product::catalogue_product(const scenario& settings, const product_settings& declared)
+    : settings_(&settings), declared_(&declared) {}
+
 wide_string catalogue_product::store_id() const { return declared_ ? declared_->store_id : numbered("9P", number_, 10); }
 
 wide_string catalogue_product::kind() const {
@@ -78,6 +81,48 @@ bool catalogue_product::in_collection() const { return declared_ ? declared_->in
 wide_string catalogue_product::offer_token() const {
     return declared_ ? declared_->offer_token : numbered("token-", number_);
 }
+
+// A generated product's SKUs: /0010 a plain one; for two products in three /0020
+// too, a monthly subscription, with a week's trial for every second product;
+// for one in three /0030 too, a yearly subscription the user holds.
+std::optional<std::vector<sku_settings>> catalogue_product::skus() const {
+    std::vector<sku_settings> skus;
+    if (declared_) {
+        if (declared_->skus_null) return std::nullopt;
+        for (const sku_settings& sku : settings_->skus)
+            if (sku_product_id(sku.store_id) == declared_->store_id) skus.push_back(sku);
+        return skus;
+    }
+    const wide_string id = store_id();
+    sku_settings plain;
+    plain.store_id = id + WIDE("/0010");
+    plain.title = numbered("Generated product ", number_);
+    plain.price = price();
+    skus.push_back(plain);
+    if (number_ % 3 == 0) return skus;
+    sku_settings monthly = plain;
+    monthly.store_id = id + WIDE("/0020");
+    monthly.title += WIDE(", monthly");
+    monthly.price->recurrence = WIDE("$0.99/month");
+    monthly.subscription = true;
+    monthly.subscription_info = subscription_settings{{1, 4}, std::nullopt}; // a month
+    if (number_ % 2 == 0) monthly.subscription_info->trial = store_duration{1, 3}; // a week
+    skus.push_back(monthly);
+    if (number_ % 3 == 1) return skus;
+    sku_settings yearly = plain;
+    yearly.store_id = id + WIDE("/0030");
+    yearly.title += WIDE(", yearly");
+    yearly.price->recurrence = WIDE("$9.99/year");
+    yearly.in_collection = true;
+    yearly.subscription = true;
+    yearly.subscription_info = subscription_settings{{1, 5}, std::nullopt}; // a year
+    const std::int64_t acquired = new_year_2027 + static_cast<std::int64_t>(number_) * ticks_per_day;
+    yearly.collection = collection_settings{false, acquired, acquired, acquired + 365 * ticks_per_day, 0};
+    skus.push_back(yearly);
+    return skus;
+}
+
+wide_view sku_product_id(wide_view sku_store_id) { return sku_store_id.substr(0, sku_store_id.find(WCHAR{'/'})); }
 
 wide_string generated_description(std::size_t length) {
     // Prose with a paragraph's worth of escapes, ending with a lone high

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace simstore {
 
@@ -21,6 +22,7 @@ std::size_t product_count(const scenario& settings);
 class catalogue_product {
 public:
     catalogue_product(const scenario& settings, std::size_t index);
+    catalogue_product(const scenario& settings, const product_settings& declared);
 
     wide_string store_id() const;
     wide_string kind() const;
@@ -29,12 +31,17 @@ public:
     std::optional<price_settings> price() const;
     bool in_collection() const;
     wide_string offer_token() const;
+    // A declared product's are the scenario's SKUs that name it, in their order; none: a null vector.
+    std::optional<std::vector<sku_settings>> skus() const;
 
 private:
     const scenario* settings_;
     const product_settings* declared_; // null: a generated one
     std::size_t number_ = 0;            // of a generated one
 };
+
+// The Store ID of the product an SKU belongs to: its own up to the first '/'.
+wide_view sku_product_id(wide_view sku_store_id);
 
 // The description every generated product shares: `length` UTF-16 units with
 // line breaks, quotes, a backslash, control characters, letters from beyond

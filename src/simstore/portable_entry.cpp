@@ -33,6 +33,7 @@ simulated_platform platform_of(const simstore::parsed_scenario& parsed) {
     platform.event_fails = settings->event_fails;
     platform.wait_fails = settings->wait_fails;
     platform.package = settings->package;
+    platform.elevated = settings->elevated;
     for (const simstore::declared_window& window : settings->windows)
         platform.windows.push_back(
             {window.handle, window.rect, window.closes_after_start, window.process_exits_after_start});

@@ -66,6 +66,13 @@ enum class store_field {
     update_package, update_mandatory, package_id, package_family_name, package_version,
     context_can_silently_download,
     update_result_overall_state, update_result_statuses,
+    product_skus,
+    sku_store_id, sku_title, sku_description, sku_trial, sku_price, sku_in_collection, sku_collection_data,
+    sku_subscription, sku_subscription_info,
+    subscription_billing_period, subscription_billing_unit, subscription_has_trial, subscription_trial_period,
+    subscription_trial_unit,
+    collection_trial, collection_acquired, collection_start, collection_end, collection_trial_left,
+    product_result_product, product_result_extended_error,
     count
 };
 
@@ -99,6 +106,39 @@ struct price_settings {
     wide_string recurrence;
 };
 
+// So many units of time, as a subscription counts them; the unit is a
+// StoreDurationUnit, or any other number the platform might add.
+struct store_duration {
+    UINT32 period = 0;
+    INT32 unit = 0; // Minute
+};
+
+struct subscription_settings {
+    store_duration billing;
+    std::optional<store_duration> trial; // none: no trial period
+};
+
+// What the user's collection says of an SKU they hold.
+struct collection_settings {
+    bool trial = false;
+    std::int64_t acquired = 0;
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    std::int64_t trial_left = 0;
+};
+
+struct sku_settings {
+    wide_string store_id; // its product's Store ID, then '/' and the SKU's own part
+    wide_string title;
+    wide_string description;
+    bool trial = false;
+    std::optional<price_settings> price = price_settings{}; // none: a null price object
+    bool in_collection = false;
+    bool subscription = false;
+    std::optional<subscription_settings> subscription_info;
+    std::optional<collection_settings> collection;
+};
+
 struct product_settings {
     wide_string store_id;
     wide_string kind = WIDE("Durable");
@@ -107,6 +147,7 @@ struct product_settings {
     std::optional<price_settings> price = price_settings{}; // none: a null price object
     bool in_collection = false;
     wide_string offer_token;
+    bool skus_null = false; // Skus gives no vector
 };
 
 // An update the Store offers for one of the app's packages.
@@ -170,6 +211,10 @@ struct scenario {
     bool add_on_map_null = false;
     std::vector<product_settings> products;
     bool product_map_null = false;
+    std::vector<sku_settings> skus; // each belongs to the product (or app product) its Store ID names
+    std::optional<product_settings> app_product; // none: the app has no product in the Store
+    HRESULT app_extended_error = S_OK;
+    wide_string customer_id = WIDE("simulated-id"); // what both customer ID requests give
     HRESULT extended_error = S_OK; // of the product query and the consumable results
     INT32 consumable = 0;
     UINT32 balance = 0;
@@ -201,12 +246,18 @@ struct scenario {
     bool wait_fails = false;
     std::vector<declared_window> windows;
     std::optional<wide_string> package; // the package identity the process runs under
+    bool elevated = false;
 };
 
 // Why a scenario text was refused; the message names the offending item.
 struct scenario_error {
     std::string message;
 };
+
+// Why an "sku" item that is well formed on its own is refused: the scenario,
+// taken whole, has no product for it.
+inline constexpr std::string_view missing_sku_product =
+    "expected the SKU of a product or app-product of the scenario (its Store ID up to the first /)";
 
 using parsed_scenario = std::variant<scenario, scenario_error>;
 

@@ -1,7 +1,7 @@
 // The scenario language: items "key=value" separated by ';', blanks around an
 // item ignored, empty items skipped. A repeated key replaces the earlier value,
-// except "window", "post", "add-on", "product", "package-update", "package-state",
-// "progress" and "fail", which add one more each time.
+// except "window", "post", "add-on", "product", "sku", "package-update",
+// "package-state", "progress" and "fail", which add one more each time.
 #include "scenario.h"
 #include "catalogue.h"
 #include "catalogue_items.h"
@@ -203,7 +203,20 @@ const key_rule rules[] = {
     {"add-on", "SKU[,active=BOOL][,expires=TICKS][,token=TEXT][,key=TEXT]",
      [](std::string_view v, scenario& s) { return append(read_add_on(v), s.add_ons); }},
     {"add-on-map", "null", [](std::string_view v, scenario& s) { return v == "null" && (s.add_on_map_null = true); }},
-    {"product", "ID[,FIELD=VALUE...]", [](std::string_view v, scenario& s) { return append(read_product(v), s.products); }},
+    {"product", "ID[,FIELD=VALUE...]",
+     [](std::string_view v, scenario& s) { return append(read_product(v, WIDE("Durable")), s.products); }},
+    {"sku", "SKU_STORE_ID[,FIELD=VALUE...], trial-period only with billing",
+     [](std::string_view v, scenario& s) { return append(read_sku(v), s.skus); }},
+    {"app-product", "ID[,FIELD=VALUE...]",
+     [](std::string_view v, scenario& s) { return (s.app_product = read_product(v, WIDE("Application"))).has_value(); }},
+    {"app-extended-error", "an HRESULT, 0, S_OK or S_FALSE",
+     [](std::string_view v, scenario& s) {
+         if (v == "0" || v == "S_OK") return s.app_extended_error = S_OK, true;
+         if (v == "S_FALSE") return s.app_extended_error = S_FALSE, true;
+         return assign(read_hresult(v), s.app_extended_error);
+     }},
+    {"customer-id", "percent-encoded text",
+     [](std::string_view v, scenario& s) { return assign(read_text(v), s.customer_id); }},
     {"product-map", "null", [](std::string_view v, scenario& s) { return v == "null" && (s.product_map_null = true); }},
     {"extended-error", "an HRESULT, 0, S_OK or S_FALSE",
      [](std::string_view v, scenario& s) {
@@ -282,6 +295,7 @@ const key_rule rules[] = {
          if (post) s.posts.push_back(*post);
          return post.has_value();
      }},
+    {"elevated", "true or false", [](std::string_view v, scenario& s) { return assign(read_bool(v), s.elevated); }},
     {"apartment", "an HRESULT", [](std::string_view v, scenario& s) { return assign(read_hresult(v), s.apartment); }},
     {"guid", "an HRESULT", [](std::string_view v, scenario& s) { return assign(read_hresult(v), s.guid); }},
     {"anchor", "fail",
@@ -328,10 +342,17 @@ scenario_error bad_item(std::string_view item, std::string_view problem) {
     return {"bad scenario item \"" + std::string(item) + "\": " + std::string(problem)};
 }
 
+bool has_product(const scenario& settings, wide_view store_id) {
+    for (const product_settings& product : settings.products)
+        if (product.store_id == store_id) return true;
+    return settings.app_product && settings.app_product->store_id == store_id;
+}
+
 } // namespace
 
 parsed_scenario parse_scenario(std::string_view text) {
     scenario result;
+    std::vector<std::string_view> sku_items; // to name an SKU whose product is missing
     for (const std::string_view raw_item : split(text, ';')) {
         const std::string_view item = trim_blanks(raw_item);
         if (item.empty()) continue;
@@ -344,7 +365,12 @@ parsed_scenario parse_scenario(std::string_view text) {
         if (!rule) return bad_item(item, "unknown key");
         if (!rule->apply(item.substr(equals + 1), result))
             return bad_item(item, "expected " + std::string(rule->expected));
+        if (key == "sku") sku_items.push_back(item);
     }
+    // Only the whole scenario tells whether an SKU's product is in it.
+    for (std::size_t i = 0; i < result.skus.size(); ++i)
+        if (!has_product(result, sku_product_id(result.skus[i].store_id)))
+            return bad_item(sku_items[i], missing_sku_product);
     if (result.generated.products)
         result.generated.description =
             std::make_shared<const wide_string>(generated_description(result.generated.text_length));

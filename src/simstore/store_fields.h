@@ -58,7 +58,41 @@ inline constexpr field_names store_field_names[] = {
      "IStorePackageUpdateResult", "result"},
     {store_field::update_result_statuses, "StorePackageUpdateResult", "get_StorePackageUpdateStatuses",
      "IStorePackageUpdateResult", "result"},
+    {store_field::product_skus, "Product", "get_Skus", "IStoreProduct", "product"},
+    {store_field::sku_store_id, "Sku", "get_StoreId", "IStoreSku", "sku"},
+    {store_field::sku_title, "Sku", "get_Title", "IStoreSku", "sku"},
+    {store_field::sku_description, "Sku", "get_Description", "IStoreSku", "sku"},
+    {store_field::sku_trial, "Sku", "get_IsTrial", "IStoreSku", "sku"},
+    {store_field::sku_price, "Sku", "get_Price", "IStoreSku", "sku"},
+    {store_field::sku_in_collection, "Sku", "get_IsInUserCollection", "IStoreSku", "sku"},
+    {store_field::sku_collection_data, "Sku", "get_CollectionData", "IStoreSku", "sku"},
+    {store_field::sku_subscription, "Sku", "get_IsSubscription", "IStoreSku", "sku"},
+    {store_field::sku_subscription_info, "Sku", "get_SubscriptionInfo", "IStoreSku", "sku"},
+    {store_field::subscription_billing_period, "SubscriptionInfo", "get_BillingPeriod", "IStoreSubscriptionInfo",
+     "subscriptionInfo"},
+    {store_field::subscription_billing_unit, "SubscriptionInfo", "get_BillingPeriodUnit", "IStoreSubscriptionInfo",
+     "subscriptionInfo"},
+    {store_field::subscription_has_trial, "SubscriptionInfo", "get_HasTrialPeriod", "IStoreSubscriptionInfo",
+     "subscriptionInfo"},
+    {store_field::subscription_trial_period, "SubscriptionInfo", "get_TrialPeriod", "IStoreSubscriptionInfo",
+     "subscriptionInfo"},
+    {store_field::subscription_trial_unit, "SubscriptionInfo", "get_TrialPeriodUnit", "IStoreSubscriptionInfo",
+     "subscriptionInfo"},
+    {store_field::collection_trial, "CollectionData", "get_IsTrial", "IStoreCollectionData", "collectionData"},
+    {store_field::collection_acquired, "CollectionData", "get_AcquiredDate", "IStoreCollectionData", "collectionData"},
+    {store_field::collection_start, "CollectionData", "get_StartDate", "IStoreCollectionData", "collectionData"},
+    {store_field::collection_end, "CollectionData", "get_EndDate", "IStoreCollectionData", "collectionData"},
+    {store_field::collection_trial_left, "CollectionData", "get_TrialTimeRemaining", "IStoreCollectionData",
+     "collectionData"},
+    {store_field::product_result_product, "ProductResult", "get_Product", "IStoreProductResult", "result"},
+    {store_field::product_result_extended_error, "ProductResult", "get_ExtendedError", "IStoreProductResult", "result"},
 };
+// Each row stands at its field's place: names_of reads the table by index.
+static_assert([] {
+    for (std::size_t i = 0; i < std::size(store_field_names); ++i)
+        if (static_cast<std::size_t>(store_field_names[i].field) != i) return false;
+    return true;
+}());
 static_assert(std::size(store_field_names) == static_cast<std::size_t>(store_field::count));
 
 constexpr const field_names& names_of(store_field field) { return store_field_names[static_cast<std::size_t>(field)]; }
