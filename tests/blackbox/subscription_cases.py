@@ -116,7 +116,7 @@ SKU_CASES = [
          sim="product=%s,in-collection=true;product=9NBLGGH4TNMQ;%s;sku=9NBLGGH4TNMQ/0010" % (GOLD, MONTHLY_ITEM)),
     # A failing read of any SKU field is the query's failure, with its words.
     *[Case("products: a failing read of %s" % field, ["products"], query_failure(E_ACCESSDENIED, "refused"), 1,
-           sim="product=%s;%s,acquired=5,collection-trial=true;description=refused;fail=%s:E_ACCESSDENIED"
+           sim="product=%s;%s,acquired=5,collection-trial=true;restricted=refused;fail=%s:E_ACCESSDENIED"
            % (GOLD, MONTHLY_ITEM, field))
       for field in ["Product.Skus", "Sku.StoreId", "Sku.Title", "Sku.Description", "Sku.IsTrial", "Sku.Price",
                     "Sku.IsInUserCollection", "Sku.CollectionData", "Sku.IsSubscription", "Sku.SubscriptionInfo",
@@ -165,14 +165,14 @@ APP_CASES = [
     app_case("no result", "results=null", query_failure(None, "no result"), 1),
     app_case("the request fails", "request=E_ACCESSDENIED;restricted=" + AWKWARD_ENCODED,
              query_failure(E_ACCESSDENIED, AWKWARD), 1),
-    app_case("the results fail", "after=50;results=0x803F6107;description=not%20in%20the%20Store",
+    app_case("the results fail", "after=50;results=0x803F6107;restricted=not%20in%20the%20Store",
              query_failure(NOT_KNOWN_TO_STORE, "not in the Store"), 1),
     app_case("a failing read of the product", "app-product=%s;fail=ProductResult.Product:E_ACCESSDENIED;"
-             "description=denied" % APP, query_failure(E_ACCESSDENIED, "denied"), 1),
+             "restricted=denied" % APP, query_failure(E_ACCESSDENIED, "denied"), 1),
     app_case("a failing read of the extended error", "fail=ProductResult.ExtendedError:E_ACCESSDENIED;"
-             "description=denied", query_failure(E_ACCESSDENIED, "denied"), 1),
+             "restricted=denied", query_failure(E_ACCESSDENIED, "denied"), 1),
     app_case("a failing read of the app's SKU", "app-product=%s;sku=%s/0010;fail=Sku.Title:E_ACCESSDENIED;"
-             "description=denied" % (APP, APP), query_failure(E_ACCESSDENIED, "denied"), 1),
+             "restricted=denied" % (APP, APP), query_failure(E_ACCESSDENIED, "denied"), 1),
 ]
 
 TICKET = "eyJ0eXAiOiJKV1QiLCJhbGciOiJSUzI1NiJ9.secret-ticket.sig"
