@@ -122,6 +122,25 @@ public:
                                       }));
     }
 
+    HRESULT STDMETHODCALLTYPE GetStoreProductForCurrentAppAsync(winabi::IProductOperation** operation) override {
+        simulation_->log.record("GetStoreProductForCurrentAppAsync", "context",
+                                [](json_writer& line) { line.member("via").string("IStoreContext"); });
+        return request(operation, result_maker<winabi::IStoreProductResult>(
+                                      [simulation = simulation_](winabi::IStoreProductResult** result) {
+                                          return create_app_product_result(simulation, result);
+                                      }));
+    }
+
+    HRESULT STDMETHODCALLTYPE GetCustomerPurchaseIdAsync(HSTRING service_ticket, HSTRING publisher_user_id,
+                                                         winabi::IStringOperation** operation) override {
+        return request_customer_id("GetCustomerPurchaseIdAsync", service_ticket, publisher_user_id, operation);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetCustomerCollectionsIdAsync(HSTRING service_ticket, HSTRING publisher_user_id,
+                                                            winabi::IStringOperation** operation) override {
+        return request_customer_id("GetCustomerCollectionsIdAsync", service_ticket, publisher_user_id, operation);
+    }
+
     HRESULT STDMETHODCALLTYPE get_CanSilentlyDownloadStorePackageUpdates(boolean* value) override {
         return read_value(*simulation_, store_field::context_can_silently_download, value,
                           simulation_->settings.can_silently_download == silent_download::allowed);
@@ -154,13 +173,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_User(IInspectable**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE add_OfflineLicensesChanged(IUnknown*, INT64*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE remove_OfflineLicensesChanged(INT64) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCustomerPurchaseIdAsync(HSTRING, HSTRING, winabi::IStringOperation**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetCustomerCollectionsIdAsync(HSTRING, HSTRING, winabi::IStringOperation**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetStoreProductForCurrentAppAsync(winabi::IProductOperation**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetStoreProductsAsync(IInspectable*, IInspectable*, IInspectable**) override {
         return E_NOTIMPL;
     }
@@ -189,6 +201,19 @@ private:
         } catch (const std::bad_alloc&) {
             return E_OUTOFMEMORY;
         }
+    }
+
+    // The arguments as received, whatever characters they hold.
+    HRESULT request_customer_id(std::string_view call, HSTRING service_ticket, HSTRING publisher_user_id,
+                                winabi::IStringOperation** operation) {
+        simulation_->log.record(call, "context", [&](json_writer& line) {
+            line.member("via").string("IStoreContext")
+                .member("serviceTicket").string(view_of(service_ticket))
+                .member("publisherUserId").string(view_of(publisher_user_id));
+        });
+        return request(operation, result_maker<winabi::hstring_abi>([simulation = simulation_](HSTRING* id) {
+                           return copy_string(simulation->settings.customer_id, id);
+                       }));
     }
 
     template <class Result>

@@ -32,6 +32,13 @@ HRESULT read_value(simulation& simulation, store_field field, T* value, const st
     });
 }
 
+// A member of the Store's objects that no scenario describes: nothing, and E_NOTIMPL.
+template <class T>
+HRESULT not_simulated(T* value) {
+    *value = T{};
+    return E_NOTIMPL;
+}
+
 // A new string for the caller, who frees it.
 inline HRESULT copy_string(wide_view text, HSTRING* string) {
     return WindowsCreateString(text.data(), static_cast<UINT32>(text.size()), string);

@@ -289,6 +289,10 @@ template HRESULT start_operation(const shared_simulation&, operation_plan, resul
                                  winabi::ILicenseOperation**);
 template HRESULT start_operation(const shared_simulation&, operation_plan, result_maker<winabi::IStoreProductQueryResult>,
                                  winabi::IProductQueryOperation**);
+template HRESULT start_operation(const shared_simulation&, operation_plan, result_maker<winabi::IStoreProductResult>,
+                                 winabi::IProductOperation**);
+template HRESULT start_operation(const shared_simulation&, operation_plan, result_maker<winabi::hstring_abi>,
+                                 winabi::IStringOperation**);
 template HRESULT start_operation(const shared_simulation&, operation_plan, result_maker<winabi::IStoreConsumableResult>,
                                  winabi::IConsumableOperation**);
 template HRESULT start_operation(const shared_simulation&, operation_plan, result_maker<winabi::IPackageUpdates>,

@@ -12,7 +12,7 @@
 
 namespace simstore {
 
-// Makes a fresh result object for each GetResults that the scenario lets succeed.
+// Makes a fresh result (an object, or a string) for each GetResults that the scenario lets succeed.
 template <class Result>
 using result_maker = std::function<HRESULT(Result** result)>;
 

@@ -9,12 +9,6 @@
 namespace simstore {
 namespace {
 
-template <class T>
-HRESULT not_simulated(T* value) {
-    *value = T{};
-    return E_NOTIMPL;
-}
-
 class package_id final : public com_object<package_id, winabi::IPackageId, IAgileObject> {
 public:
     package_id(shared_simulation simulation, package_update_settings settings)

@@ -2,7 +2,9 @@
 #include "catalogue.h"
 #include "field_reads.h"
 #include "map_view.h"
+#include "price_object.h"
 #include "results.h"
+#include "sku_objects.h"
 #include "../platform/com_object.h"
 
 #include <algorithm>
@@ -10,38 +12,6 @@
 
 namespace simstore {
 namespace {
-
-class store_price final : public com_object<store_price, winabi::IStorePrice, IAgileObject> {
-public:
-    store_price(shared_simulation simulation, price_settings settings)
-        : simulation_(std::move(simulation)), settings_(std::move(settings)) {}
-
-    HRESULT STDMETHODCALLTYPE get_FormattedBasePrice(HSTRING* value) override {
-        return read_field(*simulation_, store_field::price_base, value, [&] { return copy_string(settings_.base, value); });
-    }
-    HRESULT STDMETHODCALLTYPE get_FormattedPrice(HSTRING* value) override {
-        return read_field(*simulation_, store_field::price_formatted, value,
-                          [&] { return copy_string(settings_.formatted, value); });
-    }
-    HRESULT STDMETHODCALLTYPE get_IsOnSale(boolean* value) override {
-        return read_value(*simulation_, store_field::price_on_sale, value, settings_.on_sale);
-    }
-    HRESULT STDMETHODCALLTYPE get_SaleEndDate(winabi::DateTime* value) override {
-        return read_value(*simulation_, store_field::price_sale_end, value, winabi::DateTime{settings_.sale_ends});
-    }
-    HRESULT STDMETHODCALLTYPE get_CurrencyCode(HSTRING* value) override {
-        return read_field(*simulation_, store_field::price_currency, value,
-                          [&] { return copy_string(settings_.currency, value); });
-    }
-    HRESULT STDMETHODCALLTYPE get_FormattedRecurrencePrice(HSTRING* value) override {
-        return read_field(*simulation_, store_field::price_recurrence, value,
-                          [&] { return copy_string(settings_.recurrence, value); });
-    }
-
-private:
-    const shared_simulation simulation_;
-    const price_settings settings_;
-};
 
 class store_product final : public com_object<store_product, winabi::IStoreProduct, IAgileObject> {
 public:
@@ -72,14 +42,22 @@ public:
     HRESULT STDMETHODCALLTYPE get_Price(winabi::IStorePrice** value) override {
         return read_field(*simulation_, store_field::product_price, value, [&]() -> HRESULT {
             auto price = product_.price();
-            if (!price) return S_OK;
-            *value = new (std::nothrow) store_price(simulation_, std::move(*price));
-            return *value ? S_OK : E_OUTOFMEMORY;
+            return price ? create_price(simulation_, std::move(*price), value) : S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE get_InAppOfferToken(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_offer_token, value,
                           [&] { return copy_string(product_.offer_token(), value); });
+    }
+    HRESULT STDMETHODCALLTYPE get_Skus(winabi::IVectorView<winabi::IStoreSku*>** value) override {
+        return read_field(*simulation_, store_field::product_skus, value, [&]() -> HRESULT {
+            try {
+                const auto skus = product_.skus();
+                return skus ? create_sku_view(simulation_, *skus, value) : S_OK;
+            } catch (const std::bad_alloc&) {
+                return E_OUTOFMEMORY;
+            }
+        });
     }
 
     // Nothing else of a product is simulated.
@@ -88,7 +66,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_Keywords(IInspectable** value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE get_Images(IInspectable** value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE get_Videos(IInspectable** value) override { return not_simulated(value); }
-    HRESULT STDMETHODCALLTYPE get_Skus(winabi::IVectorView<winabi::IStoreSku*>** value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE get_ExtendedJsonData(HSTRING* value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE get_LinkUri(IInspectable** value) override { return not_simulated(value); }
     HRESULT STDMETHODCALLTYPE GetIsAnySkuInstalledAsync(IInspectable** operation) override {
@@ -103,12 +80,6 @@ public:
     }
 
 private:
-    template <class T>
-    static HRESULT not_simulated(T* value) {
-        *value = T{};
-        return E_NOTIMPL;
-    }
-
     const shared_simulation simulation_;
     const catalogue_product product_;
 };
@@ -155,7 +126,35 @@ private:
     const product_query query_;
 };
 
+// The app's own product, if the Store lists one.
+class product_result final : public com_object<product_result, winabi::IStoreProductResult, IAgileObject> {
+public:
+    explicit product_result(shared_simulation simulation) : simulation_(std::move(simulation)) {}
+    ~product_result() { result_released(*simulation_); }
+
+    HRESULT STDMETHODCALLTYPE get_Product(winabi::IStoreProduct** value) override {
+        return read_field(*simulation_, store_field::product_result_product, value, [&]() -> HRESULT {
+            const scenario& settings = simulation_->settings;
+            if (!settings.app_product) return S_OK;
+            *value = new (std::nothrow) store_product(simulation_, catalogue_product(settings, *settings.app_product));
+            return *value ? S_OK : E_OUTOFMEMORY;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE get_ExtendedError(HRESULT* value) override {
+        return read_value(*simulation_, store_field::product_result_extended_error, value,
+                          simulation_->settings.app_extended_error);
+    }
+
+private:
+    const shared_simulation simulation_;
+};
+
 } // namespace
+
+HRESULT create_app_product_result(const shared_simulation& simulation, winabi::IStoreProductResult** result) {
+    *result = new (std::nothrow) product_result(simulation);
+    return *result ? S_OK : E_OUTOFMEMORY;
+}
 
 HRESULT create_product_query_result(const shared_simulation& simulation, const product_query& query,
                                     winabi::IStoreProductQueryResult** result) {
