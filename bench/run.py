@@ -161,7 +161,7 @@ def native_figures(report, build, runs, scratch):
     # fresh memory, which on some machines is most of the time: so the products'
     # target is the empty answer's lag plus twice the yardstick below.
     for flow, args, catalogue, fixed_target in (
-            ("products, 1,000 products", ["products"], "generate-products=1000:1000", None),
+            ("products, 1,000 products with SKUs", ["products"], "generate-products=1000:1000", None),
             ("license, 1,000 add-ons", ["license"], "generate-add-ons=1000", 5.0)):
         empty_lag = statistics.median([completion_to_exit_ms(bridge, args, scratch) for _ in range(runs)])
         large, empty = [], []

@@ -33,7 +33,7 @@ constexpr civil_date civil_from_days(std::int64_t days) {
 
 } // namespace
 
-std::optional<std::string> rfc3339_of_ticks(std::int64_t ticks) {
+std::optional<rfc3339_text> rfc3339_of_ticks(std::int64_t ticks) {
     if (ticks == 0) return std::nullopt;
     const std::int64_t seconds = floor_div(ticks, ticks_per_second);
     // 1601-01-01 lies 584388 days after 0001-01-01.
@@ -42,7 +42,7 @@ std::optional<std::string> rfc3339_of_ticks(std::int64_t ticks) {
     const civil_date date = civil_from_days(days);
     if (date.year < 1 || date.year >= 9999) return std::nullopt;
     // Written digit by digit: a licence with many add-ons has many dates.
-    std::string text = "0000-00-00T00:00:00Z";
+    rfc3339_text text = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0', 'T', '0', '0', ':', '0', '0', ':', '0', '0', 'Z'};
     const auto put = [&](std::size_t end, std::int64_t value, int digits) {
         for (int i = 0; i < digits; ++i, value /= 10) text[end - i] = static_cast<char>('0' + value % 10);
     };

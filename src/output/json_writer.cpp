@@ -151,25 +151,30 @@ char* put_text(char* out, wide_view utf16, const escape_table& table) {
     return put_units(out, utf16.data(), utf16.data() + utf16.size(), table);
 }
 
-// The text goes into the line a piece at a time, through room on the stack for
-// a piece's longest form: the line grows only by what is written, and each byte
-// is copied once more, from the stack.
+// The text goes into the line a piece at a time, quotes included, through room
+// on the stack for a piece's longest form: the line grows only by what is
+// written, each byte is copied once more, from the stack, and a short text is
+// one append.
 template <class Char>
 void append_quoted(std::string& line, std::basic_string_view<Char> text, const escape_table& table) {
     constexpr std::size_t piece_length = 256;
-    char piece[piece_length * longest_escape];
-    line += '"';
-    while (!text.empty()) {
+    char piece[piece_length * longest_escape + 2];
+    char* out = piece;
+    *out++ = '"';
+    for (;;) {
         std::size_t length = std::min(text.size(), piece_length);
         // A surrogate pair stays in one piece, to be read as one code point.
         if constexpr (sizeof(Char) == 2) {
             if (length < text.size() && is_high_surrogate(static_cast<char16_t>(text[length - 1]))) --length;
         }
-        const char* const end = put_text(piece, text.substr(0, length), table);
-        line.append(piece, static_cast<std::size_t>(end - piece));
+        out = put_text(out, text.substr(0, length), table);
         text.remove_prefix(length);
+        if (text.empty()) break;
+        line.append(piece, static_cast<std::size_t>(out - piece));
+        out = piece;
     }
-    line += '"';
+    *out++ = '"';
+    line.append(piece, static_cast<std::size_t>(out - piece));
 }
 
 } // namespace
@@ -200,11 +205,22 @@ json_writer& json_writer::close_array() {
     return *this;
 }
 
+// A line has many members: each goes in with one append.
 json_writer& json_writer::member(std::string_view name) {
-    separate();
-    text_ += '"';
-    text_ += name;
-    text_ += "\":";
+    char piece[64];
+    if (name.size() > sizeof piece - 4) {
+        separate();
+        text_.append(1, '"').append(name).append("\":");
+        return *this;
+    }
+    char* out = piece;
+    if (!text_.empty() && text_.back() != '{' && text_.back() != '[' && text_.back() != ':') *out++ = ',';
+    *out++ = '"';
+    std::memcpy(out, name.data(), name.size());
+    out += name.size();
+    *out++ = '"';
+    *out++ = ':';
+    text_.append(piece, static_cast<std::size_t>(out - piece));
     return *this;
 }
 
@@ -214,7 +230,7 @@ json_writer& json_writer::null() { return literal("null"); }
 
 json_writer& json_writer::date(std::int64_t ticks) {
     const auto text = rfc3339_of_ticks(ticks);
-    return text ? string(*text) : null();
+    return text ? string(std::string_view(text->data(), text->size())) : null();
 }
 
 json_writer& json_writer::string(std::string_view utf8) {
