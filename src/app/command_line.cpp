@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "standard_input.h"
+#include "../flows/customer_id_input.h"
 #include "../output/error_text.h"
 #include "../output/run_end.h"
 #include "../output/standard_output.h"
@@ -19,15 +20,16 @@ const command* find_command(const wide_string& word) {
 }
 
 // Everything the flow does not handle itself becomes the general failure line.
-// Standard input is read before the apartment exists: a wrong or missing input
-// is a usage error that touches nothing else.
+// Standard input is read and checked before the apartment exists: a wrong or
+// missing input is a usage error that touches nothing else.
 result_line run_flow(const command& selected, std::span<const wide_string> arguments) {
     try {
-        if (selected.input_flow) {
+        if (selected.request_flow) {
             const std::optional<std::string> input = read_standard_input();
-            if (!input) return usage_line();
+            const auto request = input ? parse_customer_id_request(*input) : std::nullopt;
+            if (!request) return usage_line();
             check_hresult(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-            return selected.input_flow(*input);
+            return selected.request_flow(*request);
         }
         check_hresult(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         return selected.flow(arguments);

@@ -2,11 +2,11 @@
 // Each returns its line; only standard failures are raised.
 #pragma once
 
+#include "../calls/store_queries.h"
 #include "../output/result_line.h"
 #include "../platform/win.h"
 
 #include <span>
-#include <string_view>
 
 // "buy <StoreID> [<window handle>]": shows the Store's purchase dialog for one
 // product, over the host's window when the handle names a live one, and
@@ -29,9 +29,9 @@ result_line run_collection_flow(std::span<const wide_string> arguments);
 result_line run_app_flow(std::span<const wide_string> arguments);
 
 // "purchase-id" and "collections-id": a customer ID for the developer's
-// service, for the ticket and user ID the object on standard input gives.
-result_line run_purchase_id_flow(std::string_view standard_input);
-result_line run_collections_id_flow(std::string_view standard_input);
+// service, for the ticket and user ID that the object on standard input gave.
+result_line run_purchase_id_flow(const customer_id_request& request);
+result_line run_collections_id_flow(const customer_id_request& request);
 
 // "updates": the updates the Store has for this app's packages; arguments are ignored.
 result_line run_updates_flow(std::span<const wide_string> arguments);

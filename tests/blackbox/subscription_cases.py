@@ -255,6 +255,8 @@ def id_cases(command, call):
         refused("a raw 0x1A after the object", valid + b"\x1a"),
         refused("a raw CR inside a string", b'{"serviceTicket":"t\r","publisherUserId":"u"}'),
         refused("a byte order mark", b"\xef\xbb\xbf" + valid),
+        # Checked before anything else, as the command line is: even an apartment that would fail is not reached.
+        refused("refused before the apartment", b"x", sim="apartment=E_FAIL", targets={NATIVE}),
         # Nothing is read from a terminal: a run started from one never waits for its user.
         Case("%s: a terminal's standard input is refused unread" % command, [command], usage(), 2,
              stdin_kind="terminal", trace=no_store_calls),
