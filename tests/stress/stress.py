@@ -50,6 +50,7 @@ sizes.
 
 import argparse
 import itertools
+import json
 import os
 import random
 import re
@@ -99,14 +100,17 @@ USAGE, GENERAL = "usage", "general failure"
 PURCHASE_STATUS, PURCHASE_FAILURE = "purchase status", "purchase failure"
 REVIEW_STATUS, REVIEW_FAILURE = "review status", "review failure"
 UPDATE_RESULT, QUERY_FAILURE = "update result", "query failure"
+APP_PRODUCT, CUSTOMER_ID = "app product", "customer ID"
 CRASH, NO_LINE = "crash", "no line"
 EXIT_CODES = {USAGE: 2, GENERAL: 1, PURCHASE_STATUS: 0, PURCHASE_FAILURE: 1, REVIEW_STATUS: 0,
-              REVIEW_FAILURE: 1, UPDATE_RESULT: 0, QUERY_FAILURE: 1, CRASH: 1}
+              REVIEW_FAILURE: 1, UPDATE_RESULT: 0, QUERY_FAILURE: 1, APP_PRODUCT: 0, CUSTOMER_ID: 0, CRASH: 1}
 ALLOWED = {
     "usage": {USAGE},
     "buy": {PURCHASE_STATUS, PURCHASE_FAILURE, GENERAL, CRASH},
     "review": {REVIEW_STATUS, REVIEW_FAILURE, GENERAL, CRASH},
     "update": {UPDATE_RESULT, QUERY_FAILURE, GENERAL, CRASH},
+    "app": {APP_PRODUCT, QUERY_FAILURE, GENERAL, CRASH},
+    "customer-id": {CUSTOMER_ID, QUERY_FAILURE, USAGE, GENERAL, CRASH},
 }
 UPDATE_STATES = ["pending", "downloading", "deploying", "completed", "cancelled", "error", "errorLowBattery",
                  "errorWiFiRecommended", "errorWiFiRequired"]
@@ -132,6 +136,12 @@ TEXT_PIECES = [b"Store", b" ", b"kaputt", b'"', b"\\", b"\r", b"\n", b"\r\n", b"
                b"/", b"%", b";", b"=", "über".encode(), "€".encode(), "😀".encode(), "\u2028".encode(), b"\xff",
                b"\xc3", b"\xed\xa0\x80"]
 UNRESERVED = set(b"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.~")
+# Standard input of "purchase-id" and "collections-id": texts for a valid object, and inputs the bridge refuses unread.
+TICKET_PIECES = ["eyJ0eXAi", ".", "ticket", '"', "\\", "\r", "\n", "\t", "\u001a", "\u0000", "über", "€", "😀", "/"]
+REFUSED_INPUTS = [b"", b" \r\n", b"{}", b"x", b'{"serviceTicket":1,"publisherUserId":"u"}',
+                  b'{"serviceTicket":"t","publisherUserId":"u","x":"y"}',
+                  b'{"serviceTicket":"t","publisherUserId":"u"}\x1a', b'{"serviceTicket":"\xc3(","publisherUserId":"u"}',
+                  b'{"serviceTicket":"' + b"x" * 70000 + b'","publisherUserId":""}']
 
 
 @dataclass
@@ -147,6 +157,7 @@ class Run:
     shapes: set = None               # the shapes the scenario allows, where narrower than the command's
     output_held: bool = False        # ended in time, but another process kept its output open
     traced: bool = False             # runs with the simulated Store's trace on
+    stdin: bytes = None              # written to standard input, which is then closed; None: the null device
     # Filled in by the run:
     exit_code: int = None
     stdout: bytes = b""
@@ -166,7 +177,7 @@ class Run:
     def fresh(self) -> "Run":
         """The same case, not yet run."""
         return Run(list(self.args), self.command, list(self.items), self.abort, self.refused_item, self.expected,
-                   self.shapes, traced=self.traced)
+                   self.shapes, traced=self.traced, stdin=self.stdin)
 
 
 class Generator:
@@ -226,6 +237,7 @@ class Generator:
             (1, lambda: "request=" + rng.choice(["none", self.hresult()])),
             (0.7, lambda: "context=" + self.hresult()),
             (0.3, lambda: "bind=missing"),
+            (0.5, lambda: "customer-id=" + self.text()),
             (0.7, lambda: "status=" + self.hresult()),
         ]
         if self.portable:
@@ -245,6 +257,10 @@ class Generator:
                 invalid += [[b"bu\xff", "X"], [b"\xc3review"]]
             return rng.choice(invalid), "usage"
         extra = rng.choice([[], [], ["extra"], ["a", "b c"]])
+        if roll < 0.28:
+            return ["app"] + extra, "app"
+        if roll < 0.36:
+            return [rng.choice(["purchase-id", "collections-id"])] + extra, "customer-id"
         if roll < 0.6:
             store_id = rng.choice(["9NBLGGH4R315", "", " 9nblggh4r315 é€😀 ", 'quote"back\\slash', "X" * 300])
             if self.portable and rng.random() < 0.1:
@@ -265,7 +281,7 @@ class Generator:
             run.expected = lines.usage().resolve(None)
         if kind < 0.1:
             pass  # no scenario at all: the default answers
-        elif kind < 0.35 and command != "usage":
+        elif kind < 0.35 and command in ("buy", "review"):
             run.items, run.expected = self.status_items(command)
         else:
             run.items = self.fault_items()
@@ -283,6 +299,15 @@ class Generator:
             run.items.insert(rng.randrange(0, len(run.items) + 1), run.refused_item)
             if command != "usage":
                 run.expected = None
+        if command == "customer-id":
+            if rng.random() < 0.3:
+                # Refused before anything else: the scenario is never read.
+                run.stdin = rng.choice(REFUSED_INPUTS)
+                run.expected, run.refused_item = lines.usage().resolve(None), None
+                return run
+            ticket, user = ("".join(rng.choice(TICKET_PIECES) for _ in range(rng.randrange(0, 8))) for _ in range(2))
+            run.stdin = json.dumps({"serviceTicket": ticket, "publisherUserId": user},
+                                   ensure_ascii=rng.random() < 0.5).encode()
         crashes = [item for item in run.items if item.startswith("crash=")]
         run.abort = run.refused_item is None and bool(crashes) and crashes[-1] == "crash=abort"
         return run
@@ -359,6 +384,11 @@ def classify(out: bytes):
     if keys == ("status", "packages", "error") and text is None and status in UPDATE_STATES + ["noUpdates"]:
         packages = [lines.package_state(p["packageFamilyName"], p["state"]) for p in value["packages"]]
         return UPDATE_RESULT, lines.update_result(status, packages)
+    if keys == ("status", "product", "error") and status == "ok" and value["product"] is None and text is None:
+        return APP_PRODUCT, lines.app_product()
+    if keys == ("status", "id", "error") and status == "ok" and isinstance(value["id"], str) and value["id"] \
+            and text is None:
+        return CUSTOMER_ID, lines.customer_id(value["id"])
     if keys == ("status", "code", "error") and status == "error" and isinstance(text, str):
         code = value["code"]
         return QUERY_FAILURE, lines.query_failure(None if code is None else int(code, 16), text)
@@ -422,7 +452,9 @@ def check(run: Run, abort_exit: int):
         run.problems.append("expected %r" % run.expected)
     if run.refused_item is not None and run.command != "usage":
         text = strict_json_object(last).get("error")
-        if run.shape != GENERAL or not text.startswith('bad scenario item "%s": ' % run.refused_item):
+        # The queries report a refused item as their failure, the dialogs as the general one.
+        refusal = QUERY_FAILURE if run.command in ("app", "customer-id") else GENERAL
+        if run.shape != refusal or not text.startswith('bad scenario item "%s": ' % run.refused_item):
             run.problems.append("the refused item %r is not named" % run.refused_item)
 
 
@@ -501,7 +533,14 @@ class Launcher:
         if self.windows_build:
             words = ["env", "STORE_BRIDGE_WINDOWS_BUILD=" + shell_word(self.windows_build), shell_word(WITH_WINE)] + \
                 words + [shell_word(WINE_RUN)]
-        return " ".join(words + [shell_word(self.program)] + [shell_word(arg) for arg in run.args])
+        words += [shell_word(self.program)] + [shell_word(arg) for arg in run.args]
+        if run.stdin is not None and len(run.stdin) <= 200:
+            words = ["printf", "%s", shell_word(run.stdin), "|"] + words
+        elif run.stdin is not None:
+            kept = self.trace_dir / ("stdin-%d.bin" % next(TRACE_NUMBERS))
+            kept.write_bytes(run.stdin)
+            words += ["<", shell_word(str(kept))]
+        return " ".join(words)
 
     def __call__(self, run: Run) -> Run:
         run.target = self.target
@@ -512,10 +551,11 @@ class Launcher:
         command = ([str(WINE_RUN)] if self.windows_build else []) + [str(self.program)]
         start = time.monotonic()
         process = subprocess.Popen(command + [encoded(arg) for arg in run.args],
-                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                   env=environment, start_new_session=True)
+                                   stdin=subprocess.DEVNULL if run.stdin is None else subprocess.PIPE,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=environment,
+                                   start_new_session=True)
         try:
-            run.stdout, run.stderr = process.communicate(timeout=TIME_LIMIT)
+            run.stdout, run.stderr = process.communicate(input=run.stdin, timeout=TIME_LIMIT)
         except subprocess.TimeoutExpired:
             # The bridge may have ended in time while a process that Wine started
             # for it still holds its output open; only a bridge still running fails.
