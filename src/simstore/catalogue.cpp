@@ -1,6 +1,8 @@
 #include "catalogue.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstddef>
 #include <string_view>
 
 namespace simstore {
@@ -11,10 +13,12 @@ wide_string numbered(std::string_view prefix, std::size_t number, int width = 0,
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
     const auto count = static_cast<int>(end - digits);
-    wide_string text(prefix.begin(), prefix.end());
-    if (count < width) text.append(static_cast<std::size_t>(width - count), WCHAR{'0'});
-    text.append(digits, end);
-    text.append(suffix.begin(), suffix.end());
+    const auto zeros = static_cast<std::size_t>(count < width ? width - count : 0);
+    // Sized once: generated texts are made up on every read.
+    wide_string text(prefix.size() + zeros + static_cast<std::size_t>(count) + suffix.size(), WCHAR{'0'});
+    auto out = std::copy(prefix.begin(), prefix.end(), text.begin()) + static_cast<std::ptrdiff_t>(zeros);
+    out = std::copy(digits, end, out);
+    std::copy(suffix.begin(), suffix.end(), out);
     return text;
 }
 
