@@ -26,6 +26,19 @@ constexpr std::int64_t ticks_per_day = 864'000'000'000;
 // 2027-01-01 00:00:00 UTC.
 constexpr std::int64_t new_year_2027 = 134'432'352'000'000'000;
 
+// What sets the generated SKUs apart, by their place in their product.
+struct generated_sku {
+    std::string_view store_id_suffix;
+    std::string_view title_suffix;
+    const WCHAR* recurrence;
+    bool subscription;
+};
+constexpr generated_sku generated_skus[] = {
+    {"/0010", "", WIDE(""), false},
+    {"/0020", ", monthly", WIDE("$0.99/month"), true},
+    {"/0030", ", yearly", WIDE("$9.99/year"), true},
+};
+
 } // namespace
 
 std::size_t add_on_count(const scenario& settings) { return settings.add_ons.size() + settings.generated.add_ons; }
@@ -69,15 +82,9 @@ const wide_string* catalogue_product::description() const {
     return shared.get();
 }
 
-std::optional<price_settings> catalogue_product::price() const {
-    if (declared_) return declared_->price;
-    price_settings price;
-    price.formatted = WIDE("$1.99");
-    price.base = WIDE("$2.99");
-    price.currency = WIDE("USD");
-    price.on_sale = number_ % 2 == 0;
-    price.sale_ends = new_year_2027 + static_cast<std::int64_t>(number_) * ticks_per_day;
-    return price;
+std::optional<catalogue_price> catalogue_product::price() const {
+    if (declared_) return declared_->price ? std::optional(catalogue_price(*declared_->price)) : std::nullopt;
+    return catalogue_price(number_, {});
 }
 
 bool catalogue_product::in_collection() const { return declared_ ? declared_->in_collection : number_ % 3 == 0; }
@@ -89,41 +96,72 @@ wide_string catalogue_product::offer_token() const {
 // A generated product's SKUs: /0010 a plain one; for two products in three /0020
 // too, a monthly subscription, with a week's trial for every second product;
 // for one in three /0030 too, a yearly subscription the user holds.
-std::optional<std::vector<sku_settings>> catalogue_product::skus() const {
-    std::vector<sku_settings> skus;
+std::optional<std::vector<catalogue_sku>> catalogue_product::skus() const {
+    std::vector<catalogue_sku> skus;
     if (declared_) {
         if (declared_->skus_null) return std::nullopt;
         for (const sku_settings& sku : settings_->skus)
-            if (sku_product_id(sku.store_id) == declared_->store_id) skus.push_back(sku);
+            if (sku_product_id(sku.store_id) == declared_->store_id) skus.emplace_back(sku);
         return skus;
     }
-    const wide_string id = store_id();
-    sku_settings plain;
-    plain.store_id = id + WIDE("/0010");
-    plain.title = numbered("Generated product ", number_);
-    plain.price = price();
-    skus.push_back(plain);
-    if (number_ % 3 == 0) return skus;
-    sku_settings monthly = plain;
-    monthly.store_id = id + WIDE("/0020");
-    monthly.title += WIDE(", monthly");
-    monthly.price->recurrence = WIDE("$0.99/month");
-    monthly.subscription = true;
-    monthly.subscription_info = subscription_settings{{1, 4}, std::nullopt}; // a month
-    if (number_ % 2 == 0) monthly.subscription_info->trial = store_duration{1, 3}; // a week
-    skus.push_back(monthly);
-    if (number_ % 3 == 1) return skus;
-    sku_settings yearly = plain;
-    yearly.store_id = id + WIDE("/0030");
-    yearly.title += WIDE(", yearly");
-    yearly.price->recurrence = WIDE("$9.99/year");
-    yearly.in_collection = true;
-    yearly.subscription = true;
-    yearly.subscription_info = subscription_settings{{1, 5}, std::nullopt}; // a year
-    const std::int64_t acquired = new_year_2027 + static_cast<std::int64_t>(number_) * ticks_per_day;
-    yearly.collection = collection_settings{false, acquired, acquired, acquired + 365 * ticks_per_day, 0};
-    skus.push_back(yearly);
+    const std::size_t count = number_ % 3 + 1;
+    skus.reserve(count);
+    for (std::size_t sku = 0; sku < count; ++sku) skus.emplace_back(number_, sku);
     return skus;
+}
+
+// The generated ones are priced as their product, plus what a subscription recurs at.
+wide_view catalogue_price::formatted() const { return declared_ ? wide_view(declared_->formatted) : WIDE("$1.99"); }
+wide_view catalogue_price::base() const { return declared_ ? wide_view(declared_->base) : WIDE("$2.99"); }
+wide_view catalogue_price::currency() const { return declared_ ? wide_view(declared_->currency) : WIDE("USD"); }
+bool catalogue_price::on_sale() const { return declared_ ? declared_->on_sale : number_ % 2 == 0; }
+std::int64_t catalogue_price::sale_ends() const {
+    return declared_ ? declared_->sale_ends : new_year_2027 + static_cast<std::int64_t>(number_) * ticks_per_day;
+}
+wide_view catalogue_price::recurrence() const { return declared_ ? wide_view(declared_->recurrence) : recurrence_; }
+
+wide_string catalogue_sku::store_id() const {
+    return declared_ ? declared_->store_id : numbered("9P", number_, 10, generated_skus[sku_].store_id_suffix);
+}
+
+wide_string catalogue_sku::title() const {
+    return declared_ ? declared_->title : numbered("Generated product ", number_, 0, generated_skus[sku_].title_suffix);
+}
+
+wide_view catalogue_sku::description() const { return declared_ ? wide_view(declared_->description) : wide_view(); }
+
+bool catalogue_sku::trial() const { return declared_ && declared_->trial; }
+
+std::optional<catalogue_price> catalogue_sku::price() const {
+    if (declared_) return declared_->price ? std::optional(catalogue_price(*declared_->price)) : std::nullopt;
+    return catalogue_price(number_, generated_skus[sku_].recurrence);
+}
+
+// Only the yearly one is in the user's collection.
+bool catalogue_sku::in_collection() const { return declared_ ? declared_->in_collection : sku_ == 2; }
+
+bool catalogue_sku::subscription() const {
+    return declared_ ? declared_->subscription : generated_skus[sku_].subscription;
+}
+
+// Monthly, with a week's trial for every second product; yearly.
+std::optional<subscription_settings> catalogue_sku::subscription_info() const {
+    if (declared_) return declared_->subscription_info;
+    if (sku_ == 1) {
+        subscription_settings monthly{{1, 4}, std::nullopt};
+        if (number_ % 2 == 0) monthly.trial = store_duration{1, 3};
+        return monthly;
+    }
+    if (sku_ == 2) return subscription_settings{{1, 5}, std::nullopt};
+    return std::nullopt;
+}
+
+// The yearly one, acquired the day its product's sale ends, for a year.
+std::optional<collection_settings> catalogue_sku::collection() const {
+    if (declared_) return declared_->collection;
+    if (sku_ != 2) return std::nullopt;
+    const std::int64_t acquired = new_year_2027 + static_cast<std::int64_t>(number_) * ticks_per_day;
+    return collection_settings{false, acquired, acquired, acquired + 365 * ticks_per_day, 0};
 }
 
 wide_view sku_product_id(wide_view sku_store_id) { return sku_store_id.substr(0, sku_store_id.find(WCHAR{'/'})); }

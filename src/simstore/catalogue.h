@@ -5,6 +5,7 @@
 #include "scenario.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,52 @@ std::size_t add_on_count(const scenario& settings);
 add_on_settings add_on_at(const scenario& settings, std::size_t index);
 
 std::size_t product_count(const scenario& settings);
+
+// A price as the catalogue quotes it: a declared one read where it stands, a
+// generated one made up as read. What it reads outlives it.
+class catalogue_price {
+public:
+    explicit catalogue_price(const price_settings& declared) : declared_(&declared) {}
+    // A generated product's, with the recurrence its SKU adds.
+    catalogue_price(std::size_t number, wide_view recurrence) : number_(number), recurrence_(recurrence) {}
+
+    wide_view formatted() const;
+    wide_view base() const;
+    wide_view currency() const;
+    bool on_sale() const;
+    std::int64_t sale_ends() const;
+    wide_view recurrence() const;
+
+private:
+    const price_settings* declared_ = nullptr; // null: a generated one
+    std::size_t number_ = 0;                   // of a generated product
+    wide_view recurrence_;                     // of a generated one
+};
+
+// An SKU of the catalogue: a declared one read where it stands, a generated
+// one's fields made up as read from its product's number and its own, so that
+// handing out SKUs copies no strings. The scenario outlives it.
+class catalogue_sku {
+public:
+    explicit catalogue_sku(const sku_settings& declared) : declared_(&declared) {}
+    // The `sku`th (0 on) of generated product `number`.
+    catalogue_sku(std::size_t number, std::size_t sku) : number_(number), sku_(sku) {}
+
+    wide_string store_id() const;
+    wide_string title() const;
+    wide_view description() const;
+    bool trial() const;
+    std::optional<catalogue_price> price() const;
+    bool in_collection() const;
+    bool subscription() const;
+    std::optional<subscription_settings> subscription_info() const;
+    std::optional<collection_settings> collection() const;
+
+private:
+    const sku_settings* declared_ = nullptr; // null: a generated one
+    std::size_t number_ = 0;                 // of a generated one's product
+    std::size_t sku_ = 0;                    // of a generated one
+};
 
 // A product of the catalogue by its place: a declared one is read where it
 // stands, a generated one's fields are made up as they are read, so that a
@@ -28,11 +75,11 @@ public:
     wide_string kind() const;
     wide_string title() const;
     const wide_string* description() const; // null: none
-    std::optional<price_settings> price() const;
+    std::optional<catalogue_price> price() const;
     bool in_collection() const;
     wide_string offer_token() const;
     // A declared product's are the scenario's SKUs that name it, in their order; none: a null vector.
-    std::optional<std::vector<sku_settings>> skus() const;
+    std::optional<std::vector<catalogue_sku>> skus() const;
 
 private:
     const scenario* settings_;

@@ -41,8 +41,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_Price(winabi::IStorePrice** value) override {
         return read_field(*simulation_, store_field::product_price, value, [&]() -> HRESULT {
-            auto price = product_.price();
-            return price ? create_price(simulation_, std::move(*price), value) : S_OK;
+            const auto price = product_.price();
+            return price ? create_price(simulation_, *price, value) : S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE get_InAppOfferToken(HSTRING* value) override {

@@ -80,45 +80,48 @@ private:
 
 class store_sku final : public com_object<store_sku, winabi::IStoreSku, IAgileObject> {
 public:
-    store_sku(shared_simulation simulation, sku_settings settings)
-        : simulation_(std::move(simulation)), settings_(std::move(settings)) {}
+    store_sku(shared_simulation simulation, const catalogue_sku& sku)
+        : simulation_(std::move(simulation)), sku_(sku) {}
 
     HRESULT STDMETHODCALLTYPE get_StoreId(HSTRING* value) override {
         return read_field(*simulation_, store_field::sku_store_id, value,
-                          [&] { return copy_string(settings_.store_id, value); });
+                          [&] { return copy_string(sku_.store_id(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_Title(HSTRING* value) override {
-        return read_field(*simulation_, store_field::sku_title, value, [&] { return copy_string(settings_.title, value); });
+        return read_field(*simulation_, store_field::sku_title, value, [&] { return copy_string(sku_.title(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_Description(HSTRING* value) override {
         return read_field(*simulation_, store_field::sku_description, value,
-                          [&] { return copy_string(settings_.description, value); });
+                          [&] { return copy_string(sku_.description(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_IsTrial(boolean* value) override {
-        return read_value(*simulation_, store_field::sku_trial, value, settings_.trial);
+        return read_value(*simulation_, store_field::sku_trial, value, sku_.trial());
     }
     HRESULT STDMETHODCALLTYPE get_Price(winabi::IStorePrice** value) override {
         return read_field(*simulation_, store_field::sku_price, value, [&]() -> HRESULT {
-            return settings_.price ? create_price(simulation_, *settings_.price, value) : S_OK;
+            const auto price = sku_.price();
+            return price ? create_price(simulation_, *price, value) : S_OK;
         });
     }
     HRESULT STDMETHODCALLTYPE get_IsInUserCollection(boolean* value) override {
-        return read_value(*simulation_, store_field::sku_in_collection, value, settings_.in_collection);
+        return read_value(*simulation_, store_field::sku_in_collection, value, sku_.in_collection());
     }
     HRESULT STDMETHODCALLTYPE get_CollectionData(winabi::IStoreCollectionData** value) override {
         return read_field(*simulation_, store_field::sku_collection_data, value, [&]() -> HRESULT {
-            if (!settings_.collection) return S_OK;
-            *value = new (std::nothrow) collection_data(simulation_, *settings_.collection);
+            const auto collection = sku_.collection();
+            if (!collection) return S_OK;
+            *value = new (std::nothrow) collection_data(simulation_, *collection);
             return *value ? S_OK : E_OUTOFMEMORY;
         });
     }
     HRESULT STDMETHODCALLTYPE get_IsSubscription(boolean* value) override {
-        return read_value(*simulation_, store_field::sku_subscription, value, settings_.subscription);
+        return read_value(*simulation_, store_field::sku_subscription, value, sku_.subscription());
     }
     HRESULT STDMETHODCALLTYPE get_SubscriptionInfo(winabi::IStoreSubscriptionInfo** value) override {
         return read_field(*simulation_, store_field::sku_subscription_info, value, [&]() -> HRESULT {
-            if (!settings_.subscription_info) return S_OK;
-            *value = new (std::nothrow) subscription_info(simulation_, *settings_.subscription_info);
+            const auto info = sku_.subscription_info();
+            if (!info) return S_OK;
+            *value = new (std::nothrow) subscription_info(simulation_, *info);
             return *value ? S_OK : E_OUTOFMEMORY;
         });
     }
@@ -142,18 +145,18 @@ public:
 
 private:
     const shared_simulation simulation_;
-    const sku_settings settings_;
+    const catalogue_sku sku_;
 };
 
 } // namespace
 
-HRESULT create_sku_view(const shared_simulation& simulation, const std::vector<sku_settings>& skus,
+HRESULT create_sku_view(const shared_simulation& simulation, const std::vector<catalogue_sku>& skus,
                         winabi::IVectorView<winabi::IStoreSku*>** view) {
     *view = nullptr;
     try {
         vector_items<winabi::IStoreSku> items;
         items.reserve(skus.size());
-        for (const sku_settings& sku : skus)
+        for (const catalogue_sku& sku : skus)
             items.push_back(com_ptr<winabi::IStoreSku>::attach(new store_sku(simulation, sku)));
         *view = new vector_view<winabi::IStoreSku>(std::move(items));
         return S_OK;

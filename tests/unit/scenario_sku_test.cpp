@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <iterator>
 #include <sstream>
 #include <string_view>
 #include <string>
@@ -23,29 +24,29 @@ std::string utf8_of(wide_view text) {
 }
 
 // Every field of an SKU, so that a case also catches a value landing in the wrong field.
-std::string describe(const sku_settings& sku) {
+std::string describe(const catalogue_sku& sku) {
     std::ostringstream out;
-    out << utf8_of(sku.store_id) << '|' << utf8_of(sku.title) << '|' << utf8_of(sku.description) << " trial "
-        << sku.trial << " in-collection " << sku.in_collection << " subscription " << sku.subscription;
-    if (sku.price)
-        out << " price " << utf8_of(sku.price->formatted) << '|' << utf8_of(sku.price->base) << '|'
-            << utf8_of(sku.price->currency) << '|' << sku.price->on_sale << '|' << sku.price->sale_ends << '|'
-            << utf8_of(sku.price->recurrence);
+    out << utf8_of(sku.store_id()) << '|' << utf8_of(sku.title()) << '|' << utf8_of(sku.description()) << " trial "
+        << sku.trial() << " in-collection " << sku.in_collection() << " subscription " << sku.subscription();
+    if (const auto price = sku.price())
+        out << " price " << utf8_of(price->formatted()) << '|' << utf8_of(price->base()) << '|'
+            << utf8_of(price->currency()) << '|' << price->on_sale() << '|' << price->sale_ends() << '|'
+            << utf8_of(price->recurrence());
     else out << " noprice";
-    if (const auto& info = sku.subscription_info) {
+    if (const auto info = sku.subscription_info()) {
         out << " billing " << info->billing.period << ':' << info->billing.unit;
         if (info->trial) out << " trial-period " << info->trial->period << ':' << info->trial->unit;
     }
-    if (const auto& c = sku.collection)
+    if (const auto c = sku.collection())
         out << " collection " << c->trial << '|' << c->acquired << '|' << c->start << '|' << c->end << '|'
             << c->trial_left;
     return out.str();
 }
 
-std::string describe(const std::optional<std::vector<sku_settings>>& skus) {
+std::string describe(const std::optional<std::vector<catalogue_sku>>& skus) {
     if (!skus) return "null";
     std::string out;
-    for (const sku_settings& sku : *skus) out.append("[").append(describe(sku)).append("]");
+    for (const catalogue_sku& sku : *skus) out.append("[").append(describe(sku)).append("]");
     return out;
 }
 
@@ -170,19 +171,47 @@ TEST(scenario_skus, generated_products_have_skus_of_every_shape) {
         ASSERT_TRUE(skus);
         ASSERT_FALSE(skus->empty());
         EXPECT_EQ(describe(skus), describe(catalogue_product(s, i).skus()));
-        EXPECT_EQ(skus->front().store_id, product.store_id() + WIDE("/0010"));
-        EXPECT_FALSE(skus->front().subscription);
-        for (const sku_settings& sku : *skus) {
-            EXPECT_EQ(sku_product_id(sku.store_id), product.store_id());
-            EXPECT_EQ(sku.subscription, sku.subscription_info.has_value());
-            subscriptions += sku.subscription;
-            trials += sku.subscription_info && sku.subscription_info->trial;
-            collected += sku.collection.has_value();
+        EXPECT_EQ(skus->front().store_id(), product.store_id() + WIDE("/0010"));
+        EXPECT_FALSE(skus->front().subscription());
+        for (const catalogue_sku& sku : *skus) {
+            EXPECT_EQ(sku_product_id(sku.store_id()), product.store_id());
+            EXPECT_EQ(sku.subscription(), sku.subscription_info().has_value());
+            subscriptions += sku.subscription();
+            const auto info = sku.subscription_info();
+            trials += info && info->trial;
+            collected += sku.collection().has_value();
         }
     }
     EXPECT_EQ(subscriptions, 6);
     EXPECT_EQ(trials, 2);
     EXPECT_EQ(collected, 2);
+}
+
+// The three shapes by product number: generated products come in reverse
+// order, so places 0, 1 and 2 of three hold products 3, 2 and 1.
+const sku_case generated_sku_cases[] = {
+    {"3", "[9P0000000003/0010|Generated product 3| trial 0 in-collection 0 subscription 0 price $1.99|$2.99|USD|0|"
+          "134434944000000000|]"},
+    {"2", "[9P0000000002/0010|Generated product 2| trial 0 in-collection 0 subscription 0 price $1.99|$2.99|USD|1|"
+          "134434080000000000|]"
+          "[9P0000000002/0020|Generated product 2, monthly| trial 0 in-collection 0 subscription 1 price "
+          "$1.99|$2.99|USD|1|134434080000000000|$0.99/month billing 1:4 trial-period 1:3]"
+          "[9P0000000002/0030|Generated product 2, yearly| trial 0 in-collection 1 subscription 1 price "
+          "$1.99|$2.99|USD|1|134434080000000000|$9.99/year billing 1:5 collection "
+          "0|134434080000000000|134434080000000000|134749440000000000|0]"},
+    {"1", "[9P0000000001/0010|Generated product 1| trial 0 in-collection 0 subscription 0 price $1.99|$2.99|USD|0|"
+          "134433216000000000|]"
+          "[9P0000000001/0020|Generated product 1, monthly| trial 0 in-collection 0 subscription 1 price "
+          "$1.99|$2.99|USD|0|134433216000000000|$0.99/month billing 1:4]"},
+};
+
+TEST(scenario_skus, generated_skus_are_priced_as_their_product_with_their_own_terms) {
+    const auto result = parse_scenario("generate-products=3:0");
+    const scenario& s = parsed(result);
+    for (std::size_t i = 0; i < std::size(generated_sku_cases); ++i) {
+        SCOPED_TRACE(generated_sku_cases[i].text);
+        EXPECT_EQ(describe(catalogue_product(s, i).skus()), generated_sku_cases[i].skus);
+    }
 }
 
 struct bad_case {
