@@ -5,8 +5,8 @@ import datetime
 from case import NATIVE, Case, no_store_calls
 from flow_cases import (AWKWARD, AWKWARD_ENCODED, E_ACCESSDENIED, E_FAIL, E_ILLEGAL_METHOD_CALL, HANDLER_LATE,
                         NO_SYSTEM_TEXT, calls, fetched_once, the)
-from lines import (add_on, crash, general_failure, license, product, product_list, query_failure, system_text,
-                   usage)
+from lines import (add_on, collection_data, crash, general_failure, license, product, product_list, query_failure, sku,
+                   system_text, usage)
 
 NOT_KNOWN_TO_STORE = 0x803F6107
 NO_USER = 0x80070525
@@ -56,6 +56,26 @@ def generated_description(length):
     return units.decode("utf-16-le", errors="replace")  # a lone surrogate becomes U+FFFD
 
 
+def generated_skus(number, on_sale, sale_ends):
+    """A plain SKU; for two products in three a monthly subscription, with a week's trial for every
+    second product; for one in three a yearly one the user holds, acquired the day its sale ends."""
+    store_id, title = "9P%010d" % number, "Generated product %d" % number
+    price = dict(price="$1.99", base_price="$2.99", currency="USD", on_sale=on_sale,
+                 sale_ends=sale_ends if on_sale else None)
+    skus = [sku(store_id + "/0010", title=title, **price)]
+    if number % 3 != 0:
+        skus.append(sku(store_id + "/0020", title=title + ", monthly", subscription=True,
+                        recurrence_price="$0.99/month", billing=(1, "month"),
+                        trial_period=(1, "week") if number % 2 == 0 else None, **price))
+    if number % 3 == 2:
+        acquired = ticks(2027, 1, 1) + number * 864_000_000_000
+        skus.append(sku(store_id + "/0030", title=title + ", yearly", subscription=True,
+                        recurrence_price="$9.99/year", in_collection=True, billing=(1, "year"),
+                        collection=collection_data(acquired=rfc3339(acquired), start=rfc3339(acquired),
+                                                   end=rfc3339(acquired + 365 * 864_000_000_000)), **price))
+    return skus
+
+
 def generated_products(count, length, collection=False, kinds=DEFAULT_KINDS):
     description = generated_description(length)
     listed = []
@@ -64,11 +84,12 @@ def generated_products(count, length, collection=False, kinds=DEFAULT_KINDS):
         if kind not in kinds or (collection and number % 3 != 0):
             continue
         on_sale = number % 2 == 0
+        sale_ends = rfc3339(ticks(2027, 1, 1) + number * 864_000_000_000)
         listed.append(product("9P%010d" % number, kind=kind, title="Generated product %d" % number,
                               description=description, price="$1.99", base_price="$2.99", currency="USD",
-                              on_sale=on_sale,
-                              sale_ends=rfc3339(ticks(2027, 1, 1) + number * 864_000_000_000) if on_sale else None,
-                              in_collection=number % 3 == 0, token="token-%d" % number))
+                              on_sale=on_sale, sale_ends=sale_ends if on_sale else None,
+                              in_collection=number % 3 == 0, token="token-%d" % number,
+                              skus=generated_skus(number, on_sale, sale_ends)))
     return listed
 
 
