@@ -7,6 +7,9 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -81,7 +84,8 @@ std::uint64_t marked_units(std::uint64_t word) {
     return (wide | below_space | quote | backslash) & tops;
 }
 
-// The low bytes of four units below 0x100, in order, as four bytes at `out`.
+// The low bytes of four units, in order, as four bytes at `out`: exact for the
+// units below 0x100 before the first that is not.
 char* narrow_units(char* out, std::uint64_t word) {
     word = (word | word >> 8) & 0x0000FFFF0000FFFF;
     word = (word | word >> 16) & 0xFFFFFFFF;
@@ -120,23 +124,46 @@ char* put_bytes(char* out, const char* at, const char* const end, const escape_t
     return out;
 }
 
-// Plain ASCII goes four units at a time; where a word holds a unit that needs
-// care, the plain units before it go as they are, the unit its own way.
-char* put_units(char* out, const WCHAR* at, const WCHAR* const end, const escape_table& table) {
+// Puts the plain units from `at` on (ASCII that needs no escape), a block at a
+// time: true when the whole block was plain, otherwise those before the first
+// unit that needs care. A block is eight units with SSE2, four without, and
+// needs as many left; the block's bytes may be written past the plain ones, as
+// the room for a piece's longest form allows.
+bool put_plain_block(char*& out, const WCHAR*& at, const WCHAR* const end) {
     static_assert(sizeof(WCHAR) == 2 && std::endian::native == std::endian::little);
+    int plain;
+#if defined(__SSE2__) || defined(_M_X64)
+    if (end - at >= 8) {
+        // Signed lanes: a unit from 0x8000 on is below 0x20 too.
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i marked =
+            _mm_or_si128(_mm_or_si128(_mm_cmplt_epi16(units, _mm_set1_epi16(0x20)),
+                                      _mm_cmpgt_epi16(units, _mm_set1_epi16(0x7F))),
+                         _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')),
+                                      _mm_cmpeq_epi16(units, _mm_set1_epi16('\\'))));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(marked));
+        plain = mask == 0 ? 8 : std::countr_zero(mask) / 2;
+        at += plain;
+        out += plain;
+        return plain == 8;
+    }
+#endif
+    if (end - at < 4) return false;
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    const std::uint64_t marked = marked_units(word);
+    narrow_units(out, word); // the plain units' bytes are exact whatever the others hold
+    plain = marked == 0 ? 4 : std::countr_zero(marked) / 16;
+    at += plain;
+    out += plain;
+    return plain == 4;
+}
+
+// Plain ASCII goes a block at a time; a unit that needs care goes its own way.
+char* put_units(char* out, const WCHAR* at, const WCHAR* const end, const escape_table& table) {
     while (at != end) {
-        if (end - at >= 4) {
-            std::uint64_t word;
-            std::memcpy(&word, at, sizeof word);
-            const std::uint64_t marked = marked_units(word);
-            if (marked == 0) {
-                out = narrow_units(out, word);
-                at += 4;
-                continue;
-            }
-            const int plain = std::countr_zero(marked) / 16;
-            for (int i = 0; i < plain; ++i) *out++ = static_cast<char>(*at++);
-        }
+        if (put_plain_block(out, at, end)) continue;
         const char32_t c = next_code_point(at, end);
         out = c < 0x80 ? put_ascii(out, static_cast<unsigned char>(c), table) : put_utf8(out, c);
     }
