@@ -17,6 +17,12 @@ namespace {
 std::strong_ordering utf8_order(wide_view a, wide_view b) {
     const auto differ = std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first;
     std::size_t same = static_cast<std::size_t>(differ - a.begin());
+    // Most IDs differ in a unit outside the surrogates, after one: those units
+    // are their code points.
+    const auto plain = [](WCHAR unit) { return unit < 0xD800 || unit > 0xDFFF; };
+    if (same < a.size() && same < b.size() && plain(a[same]) && plain(b[same]) &&
+        (same == 0 || plain(a[same - 1])))
+        return static_cast<char16_t>(a[same]) <=> static_cast<char16_t>(b[same]);
     if (same > 0 && is_high_surrogate(static_cast<char16_t>(a[same - 1]))) --same;
     const WCHAR *at_a = a.data() + same, *const end_a = a.data() + a.size();
     const WCHAR *at_b = b.data() + same, *const end_b = b.data() + b.size();
