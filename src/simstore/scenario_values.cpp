@@ -1,7 +1,10 @@
 #include "scenario_values.h"
 #include "text.h"
 
+#include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -66,10 +69,22 @@ std::optional<std::int64_t> read_int64(std::string_view text) { return read_whol
 
 std::optional<std::uint64_t> read_uint64(std::string_view text) { return read_whole<std::uint64_t>(text); }
 
+// strtod, held to from_chars's form: no blank, no '+', no hexadecimal, nothing
+// out of range. from_chars for doubles would bring in the maths library, which
+// every run would then load; strtod reads the C locale's decimal point, as the
+// program never sets another locale.
 std::optional<double> read_double(std::string_view text) {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    const std::string_view unsigned_part = text.substr(text.starts_with('-') ? 1 : 0);
+    if (unsigned_part.empty() || !(std::isdigit(static_cast<unsigned char>(unsigned_part[0])) ||
+                                   unsigned_part[0] == '.' || std::isalpha(static_cast<unsigned char>(unsigned_part[0]))))
+        return std::nullopt;
+    if (unsigned_part.size() > 1 && unsigned_part[0] == '0' && (unsigned_part[1] == 'x' || unsigned_part[1] == 'X'))
+        return std::nullopt;
+    const std::string whole(text);
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(whole.c_str(), &end);
+    if (end != whole.c_str() + whole.size() || errno == ERANGE) return std::nullopt;
     return value;
 }
 

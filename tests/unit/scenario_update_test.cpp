@@ -98,6 +98,12 @@ const good_case good_cases[] = {
          s.progress = {report(WIDE("F"), 0, nan, std::numeric_limits<double>::infinity(), 1, 2, 2147483647ms),
                        report(WIDE("G"), 3, -0.0, 1.5, 0, 0, 3ms)};
      }},
+    {"progress=H:0:infinity:.5:0:0@1;progress=I:0:-inf:5.:0:0@2;progress=J:0:1E-3:2.5e+1:0:0@3",
+     [](scenario& s) {
+         constexpr double inf = std::numeric_limits<double>::infinity();
+         s.progress = {report(WIDE("H"), 0, inf, 0.5, 0, 0, 1ms), report(WIDE("I"), 0, -inf, 5.0, 0, 0, 2ms),
+                       report(WIDE("J"), 0, 0.001, 25.0, 0, 0, 3ms)};
+     }},
     {"progress=:Pending:0:0:0:0@0", [](scenario& s) { s.progress = {report(WIDE(""), 0, 0, 0, 0, 0, 0ms)}; }},
     {"late-progress=0", [](scenario& s) { s.late_progress = 0ms; }},
     {"late-progress=5;late-progress=250", [](scenario& s) { s.late_progress = 250ms; }},
@@ -173,6 +179,12 @@ const struct {
     {"progress=A:1:+0.5:0.5:0:0@10", "progress=A:1:+0.5:0.5:0:0@10", progress_expected},
     {"progress=A:1:0.5: 0.5:0:0@10", "progress=A:1:0.5: 0.5:0:0@10", progress_expected},
     {"progress=A:1:0.5:1e999:0:0@10", "progress=A:1:0.5:1e999:0:0@10", progress_expected},
+    {"progress=A:1:0x1p-1:0.5:0:0@10", "progress=A:1:0x1p-1:0.5:0:0@10", progress_expected},
+    {"progress=A:1:-0X1:0.5:0:0@10", "progress=A:1:-0X1:0.5:0:0@10", progress_expected},
+    {"progress=A:1:--1:0.5:0:0@10", "progress=A:1:--1:0.5:0:0@10", progress_expected},
+    {"progress=A:1:-:0.5:0:0@10", "progress=A:1:-:0.5:0:0@10", progress_expected},
+    {"progress=A:1:0.5e:0.5:0:0@10", "progress=A:1:0.5e:0.5:0:0@10", progress_expected},
+    {"progress=A:1:0.5:1e-999:0:0@10", "progress=A:1:0.5:1e-999:0:0@10", progress_expected},
     {"progress=A:1:0.5:0.5:-1:0@10", "progress=A:1:0.5:0.5:-1:0@10", progress_expected},
     {"progress=A:1:0.5:0.5:0:18446744073709551616@10", "progress=A:1:0.5:0.5:0:18446744073709551616@10",
      progress_expected},
