@@ -160,12 +160,17 @@ bool put_plain_block(char*& out, const WCHAR*& at, const WCHAR* const end) {
     return plain == 4;
 }
 
-// Plain ASCII goes a block at a time; a unit that needs care goes its own way.
+// Plain ASCII goes a block at a time; a unit that needs care goes its own way,
+// and so do the ones right after it that need care too (a word in another
+// script, a line break), without a block looked at in between.
 char* put_units(char* out, const WCHAR* at, const WCHAR* const end, const escape_table& table) {
+    const auto plain = [&](WCHAR unit) { return unit >= 0x20 && unit < 0x80 && table[unit].size == 0; };
     while (at != end) {
         if (put_plain_block(out, at, end)) continue;
-        const char32_t c = next_code_point(at, end);
-        out = c < 0x80 ? put_ascii(out, static_cast<unsigned char>(c), table) : put_utf8(out, c);
+        do {
+            const char32_t c = next_code_point(at, end);
+            out = c < 0x80 ? put_ascii(out, static_cast<unsigned char>(c), table) : put_utf8(out, c);
+        } while (at != end && !plain(*at));
     }
     return out;
 }
