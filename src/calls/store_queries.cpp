@@ -14,18 +14,22 @@ unique_hstring text_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(HSTRING*))
     return value;
 }
 
+// Any plain field: a number, an enumeration, a DateTime or TimeSpan.
+template <class I, class Value>
+Value value_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(Value*)) {
+    Value value{};
+    check_hresult((object->*get)(&value));
+    return value;
+}
+
 template <class I>
 bool flag_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(boolean*)) {
-    boolean value = 0;
-    check_hresult((object->*get)(&value));
-    return value != 0;
+    return value_of(object, get) != 0;
 }
 
 template <class I>
 std::int64_t date_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(winabi::DateTime*)) {
-    winabi::DateTime value{};
-    check_hresult((object->*get)(&value));
-    return value.UniversalTime;
+    return value_of(object, get).UniversalTime;
 }
 
 // The SKU is read before the rest, to put the add-ons in order.
@@ -57,13 +61,6 @@ price_record price_of(I* object) {
     com_ptr<winabi::IStorePrice> price;
     check_hresult(object->get_Price(price.put()));
     return read_price(price.get());
-}
-
-template <class I, class Value>
-Value value_of(I* object, HRESULT (STDMETHODCALLTYPE I::*get)(Value*)) {
-    Value value{};
-    check_hresult((object->*get)(&value));
-    return value;
 }
 
 // The trial's terms are documented for a subscription with a trial only.
@@ -178,9 +175,7 @@ result_line read_app_license(winabi::IStoreAppLicense* license) {
     record.active = flag_of(license, &winabi::IStoreAppLicense::get_IsActive);
     record.trial = flag_of(license, &winabi::IStoreAppLicense::get_IsTrial);
     record.trial_owned = flag_of(license, &winabi::IStoreAppLicense::get_IsTrialOwnedByThisUser);
-    winabi::TimeSpan left{};
-    check_hresult(license->get_TrialTimeRemaining(&left));
-    record.trial_left = left.Duration;
+    record.trial_left = value_of(license, &winabi::IStoreAppLicense::get_TrialTimeRemaining).Duration;
     record.expires = date_of(license, &winabi::IStoreAppLicense::get_ExpirationDate);
     record.sku = text_of(license, &winabi::IStoreAppLicense::get_SkuStoreId);
     record.trial_id = text_of(license, &winabi::IStoreAppLicense::get_TrialUniqueId);
