@@ -48,6 +48,13 @@ struct named_value {
 };
 
 // One of the names, or any 32-bit integer.
+// An HRESULT, or one of the success codes a result may carry: 0, S_OK, S_FALSE.
+std::optional<HRESULT> read_result_code(std::string_view text) {
+    if (text == "0" || text == "S_OK") return S_OK;
+    if (text == "S_FALSE") return S_FALSE;
+    return read_hresult(text);
+}
+
 bool assign_status(std::string_view text, std::initializer_list<named_value> names, INT32& field) {
     for (const named_value& entry : names)
         if (entry.name == text) return field = entry.value, true;
@@ -182,11 +189,7 @@ const key_rule rules[] = {
          return s.error.reported.has_value();
      }},
     {"details", "an HRESULT, 0, S_OK or S_FALSE",
-     [](std::string_view v, scenario& s) {
-         if (v == "0" || v == "S_OK") return s.error.details = S_OK, true;
-         if (v == "S_FALSE") return s.error.details = S_FALSE, true;
-         return assign(read_hresult(v), s.error.details);
-     }},
+     [](std::string_view v, scenario& s) { return assign(read_result_code(v), s.error.details); }},
     {"app-active", "true or false", [](std::string_view v, scenario& s) { return assign(read_bool(v), s.license.active); }},
     {"app-trial", "true or false", [](std::string_view v, scenario& s) { return assign(read_bool(v), s.license.trial); }},
     {"app-trial-owned", "true or false",
@@ -210,20 +213,12 @@ const key_rule rules[] = {
     {"app-product", "ID[,FIELD=VALUE...]",
      [](std::string_view v, scenario& s) { return (s.app_product = read_product(v, WIDE("Application"))).has_value(); }},
     {"app-extended-error", "an HRESULT, 0, S_OK or S_FALSE",
-     [](std::string_view v, scenario& s) {
-         if (v == "0" || v == "S_OK") return s.app_extended_error = S_OK, true;
-         if (v == "S_FALSE") return s.app_extended_error = S_FALSE, true;
-         return assign(read_hresult(v), s.app_extended_error);
-     }},
+     [](std::string_view v, scenario& s) { return assign(read_result_code(v), s.app_extended_error); }},
     {"customer-id", "percent-encoded text",
      [](std::string_view v, scenario& s) { return assign(read_text(v), s.customer_id); }},
     {"product-map", "null", [](std::string_view v, scenario& s) { return v == "null" && (s.product_map_null = true); }},
     {"extended-error", "an HRESULT, 0, S_OK or S_FALSE",
-     [](std::string_view v, scenario& s) {
-         if (v == "0" || v == "S_OK") return s.extended_error = S_OK, true;
-         if (v == "S_FALSE") return s.extended_error = S_FALSE, true;
-         return assign(read_hresult(v), s.extended_error);
-     }},
+     [](std::string_view v, scenario& s) { return assign(read_result_code(v), s.extended_error); }},
     {"package-update",
      "FAMILY[,version=A.B.C.D][,mandatory=BOOL]: FAMILY percent-encoded, not empty; A to D each 0 to 65535",
      [](std::string_view v, scenario& s) { return append(read_package_update(v), s.package_updates); }},
