@@ -1,6 +1,7 @@
 // The lines of the query commands: RFC 8259 escaping of every text, the order
 // of members and entries, the date and duration rules, and the failure line.
 #include "calls/store_calls.h"
+#include "output/error_text.h"
 #include "output/query_lines.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -150,6 +152,25 @@ TEST(product_list_line, sorted_by_the_utf8_of_store_ids_given_as_utf16) {
                                  with_id(wide_string{0xE000}))
                          .text),
               expected);
+}
+
+// Long IDs that differ at every place, inside a word of four units and across
+// words, by a plain unit, a surrogate pair or an unpaired surrogate, and IDs
+// that are the start of another: the order is their UTF-8's.
+TEST(store_id_order, long_ids_in_the_order_of_their_utf8) {
+    const wide_string base = WIDE("9NBLGGH4TNMP/0010");
+    std::vector<wide_string> ids = {base, base.substr(0, 4), base.substr(0, 5), base.substr(0, 8), base + WIDE("0")};
+    for (std::size_t at = 0; at < base.size(); ++at)
+        for (const wide_string& unit : {wide_string{0x41}, wide_string{0xFF21}, wide_string{0xD83D, 0xDE00},
+                                        wide_string{0xD800}, wide_string{0xE000}})
+            ids.push_back(base.substr(0, at) + unit + base.substr(at + 1));
+    std::vector<wide_view> views(ids.begin(), ids.end());
+    std::vector<std::string> expected;
+    for (const wide_string& id : ids) expected.push_back(to_utf8(id));
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> ordered;
+    for (const std::size_t index : store_id_order(views)) ordered.push_back(to_utf8(ids[index]));
+    EXPECT_EQ(ordered, expected);
 }
 
 TEST(product_list_line, sale_end_only_when_on_sale) {
