@@ -6,21 +6,21 @@
 #include <string_view>
 
 namespace simstore {
-namespace {
 
-// `prefix` and the number, zero-padded to `width` digits, and `suffix`; ASCII.
-wide_string numbered(std::string_view prefix, std::size_t number, int width = 0, std::string_view suffix = {}) {
+catalogue_text::catalogue_text(std::string_view prefix, std::size_t number, int width, std::string_view suffix)
+    : made_(true) {
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
     const auto count = static_cast<int>(end - digits);
     const auto zeros = static_cast<std::size_t>(count < width ? width - count : 0);
-    // Sized once: generated texts are made up on every read.
-    wide_string text(prefix.size() + zeros + static_cast<std::size_t>(count) + suffix.size(), WCHAR{'0'});
-    auto out = std::copy(prefix.begin(), prefix.end(), text.begin()) + static_cast<std::ptrdiff_t>(zeros);
+    size_ = prefix.size() + zeros + static_cast<std::size_t>(count) + suffix.size();
+    auto out = std::copy(prefix.begin(), prefix.end(), units_.begin());
+    out = std::fill_n(out, zeros, WCHAR{'0'});
     out = std::copy(digits, end, out);
     std::copy(suffix.begin(), suffix.end(), out);
-    return text;
 }
+
+namespace {
 
 constexpr std::int64_t ticks_per_day = 864'000'000'000;
 // 2027-01-01 00:00:00 UTC.
@@ -48,9 +48,9 @@ add_on_settings add_on_at(const scenario& settings, std::size_t index) {
     if (index < settings.add_ons.size()) return settings.add_ons[index];
     const std::size_t number = settings.generated.add_ons - (index - settings.add_ons.size());
     add_on_settings add_on;
-    add_on.sku = numbered("9Q", number, 10, "/0010");
+    add_on.sku = catalogue_text("9Q", number, 10, "/0010").view();
     add_on.expires = new_year_2027 + static_cast<std::int64_t>(number) * ticks_per_day;
-    add_on.offer_token = numbered("token-", number);
+    add_on.offer_token = catalogue_text("token-", number).view();
     return add_on;
 }
 
@@ -66,15 +66,17 @@ catalogue_product::catalogue_product(const scenario& settings, std::size_t index
 catalogue_product::catalogue_product(const scenario& settings, const product_settings& declared)
     : settings_(&settings), declared_(&declared) {}
 
-wide_string catalogue_product::store_id() const { return declared_ ? declared_->store_id : numbered("9P", number_, 10); }
-
-wide_string catalogue_product::kind() const {
-    static constexpr const WCHAR* kinds[] = {WIDE("Durable"), WIDE("Consumable"), WIDE("UnmanagedConsumable")};
-    return declared_ ? declared_->kind : kinds[number_ % 3];
+catalogue_text catalogue_product::store_id() const {
+    return declared_ ? catalogue_text(declared_->store_id) : catalogue_text("9P", number_, 10);
 }
 
-wide_string catalogue_product::title() const {
-    return declared_ ? declared_->title : numbered("Generated product ", number_);
+catalogue_text catalogue_product::kind() const {
+    static constexpr const WCHAR* kinds[] = {WIDE("Durable"), WIDE("Consumable"), WIDE("UnmanagedConsumable")};
+    return declared_ ? wide_view(declared_->kind) : wide_view(kinds[number_ % 3]);
+}
+
+catalogue_text catalogue_product::title() const {
+    return declared_ ? catalogue_text(declared_->title) : catalogue_text("Generated product ", number_);
 }
 
 const wide_string* catalogue_product::description() const {
@@ -89,8 +91,8 @@ std::optional<catalogue_price> catalogue_product::price() const {
 
 bool catalogue_product::in_collection() const { return declared_ ? declared_->in_collection : number_ % 3 == 0; }
 
-wide_string catalogue_product::offer_token() const {
-    return declared_ ? declared_->offer_token : numbered("token-", number_);
+catalogue_text catalogue_product::offer_token() const {
+    return declared_ ? catalogue_text(declared_->offer_token) : catalogue_text("token-", number_);
 }
 
 // A generated product's SKUs: /0010 a plain one; for two products in three /0020
@@ -120,12 +122,14 @@ std::int64_t catalogue_price::sale_ends() const {
 }
 wide_view catalogue_price::recurrence() const { return declared_ ? wide_view(declared_->recurrence) : recurrence_; }
 
-wide_string catalogue_sku::store_id() const {
-    return declared_ ? declared_->store_id : numbered("9P", number_, 10, generated_skus[sku_].store_id_suffix);
+catalogue_text catalogue_sku::store_id() const {
+    return declared_ ? catalogue_text(declared_->store_id)
+                     : catalogue_text("9P", number_, 10, generated_skus[sku_].store_id_suffix);
 }
 
-wide_string catalogue_sku::title() const {
-    return declared_ ? declared_->title : numbered("Generated product ", number_, 0, generated_skus[sku_].title_suffix);
+catalogue_text catalogue_sku::title() const {
+    return declared_ ? catalogue_text(declared_->title)
+                     : catalogue_text("Generated product ", number_, 0, generated_skus[sku_].title_suffix);
 }
 
 wide_view catalogue_sku::description() const { return declared_ ? wide_view(declared_->description) : wide_view(); }

@@ -4,12 +4,33 @@
 
 #include "scenario.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace simstore {
+
+// A text of the catalogue: a declared one viewed where the scenario holds it,
+// a generated one held in place, so that making one up on every read takes no
+// heap. The view lasts as long as the text and the scenario.
+class catalogue_text {
+public:
+    catalogue_text(wide_view declared) noexcept : declared_(declared) {}
+    // ASCII: `prefix`, the number zero-padded to `width` digits, and `suffix`;
+    // the catalogue's longest, a title with its SKU's suffix, is under 50 units.
+    catalogue_text(std::string_view prefix, std::size_t number, int width = 0, std::string_view suffix = {});
+
+    wide_view view() const noexcept { return made_ ? wide_view(units_.data(), size_) : declared_; }
+
+private:
+    wide_view declared_;
+    bool made_ = false;
+    std::size_t size_ = 0;
+    std::array<WCHAR, 64> units_;
+};
 
 std::size_t add_on_count(const scenario& settings);
 add_on_settings add_on_at(const scenario& settings, std::size_t index);
@@ -46,8 +67,8 @@ public:
     // The `sku`th (0 on) of generated product `number`.
     catalogue_sku(std::size_t number, std::size_t sku) : number_(number), sku_(sku) {}
 
-    wide_string store_id() const;
-    wide_string title() const;
+    catalogue_text store_id() const;
+    catalogue_text title() const;
     wide_view description() const;
     bool trial() const;
     std::optional<catalogue_price> price() const;
@@ -71,13 +92,13 @@ public:
     catalogue_product(const scenario& settings, std::size_t index);
     catalogue_product(const scenario& settings, const product_settings& declared);
 
-    wide_string store_id() const;
-    wide_string kind() const;
-    wide_string title() const;
+    catalogue_text store_id() const;
+    catalogue_text kind() const;
+    catalogue_text title() const;
     const wide_string* description() const; // null: none
     std::optional<catalogue_price> price() const;
     bool in_collection() const;
-    wide_string offer_token() const;
+    catalogue_text offer_token() const;
     // A declared product's are the scenario's SKUs that name it, in their order; none: a null vector.
     std::optional<std::vector<catalogue_sku>> skus() const;
 

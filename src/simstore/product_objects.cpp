@@ -20,11 +20,11 @@ public:
 
     HRESULT STDMETHODCALLTYPE get_StoreId(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_store_id, value,
-                          [&] { return copy_string(product_.store_id(), value); });
+                          [&] { return copy_string(product_.store_id().view(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_Title(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_title, value,
-                          [&] { return copy_string(product_.title(), value); });
+                          [&] { return copy_string(product_.title().view(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_Description(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_description, value, [&] {
@@ -34,7 +34,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_ProductKind(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_kind, value,
-                          [&] { return copy_string(product_.kind(), value); });
+                          [&] { return copy_string(product_.kind().view(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_IsInUserCollection(boolean* value) override {
         return read_value(*simulation_, store_field::product_in_collection, value, product_.in_collection());
@@ -47,7 +47,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_InAppOfferToken(HSTRING* value) override {
         return read_field(*simulation_, store_field::product_offer_token, value,
-                          [&] { return copy_string(product_.offer_token(), value); });
+                          [&] { return copy_string(product_.offer_token().view(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_Skus(winabi::IVectorView<winabi::IStoreSku*>** value) override {
         return read_field(*simulation_, store_field::product_skus, value, [&]() -> HRESULT {
@@ -114,9 +114,9 @@ private:
         const std::size_t count = product_count(simulation_->settings);
         for (std::size_t i = 0; i < count; ++i) {
             const catalogue_product product(simulation_->settings, i);
-            if (std::find(query_.kinds.begin(), query_.kinds.end(), product.kind()) == query_.kinds.end()) continue;
+            if (std::find(query_.kinds.begin(), query_.kinds.end(), product.kind().view()) == query_.kinds.end()) continue;
             if (query_.collection && !product.in_collection()) continue;
-            entries.emplace_back(product.store_id(), com_ptr<winabi::IStoreProduct>::attach(
+            entries.emplace_back(product.store_id().view(), com_ptr<winabi::IStoreProduct>::attach(
                                                          new store_product(simulation_, product)));
         }
         return entries;

@@ -85,10 +85,10 @@ public:
 
     HRESULT STDMETHODCALLTYPE get_StoreId(HSTRING* value) override {
         return read_field(*simulation_, store_field::sku_store_id, value,
-                          [&] { return copy_string(sku_.store_id(), value); });
+                          [&] { return copy_string(sku_.store_id().view(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_Title(HSTRING* value) override {
-        return read_field(*simulation_, store_field::sku_title, value, [&] { return copy_string(sku_.title(), value); });
+        return read_field(*simulation_, store_field::sku_title, value, [&] { return copy_string(sku_.title().view(), value); });
     }
     HRESULT STDMETHODCALLTYPE get_Description(HSTRING* value) override {
         return read_field(*simulation_, store_field::sku_description, value,

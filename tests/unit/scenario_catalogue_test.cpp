@@ -213,9 +213,9 @@ TEST(scenario_catalogue, generated_entries_follow_the_declared_ones_and_share_on
     const auto parsed = parse_scenario("product=9X;generate-products=3:50;add-on=9Y;generate-add-ons=2");
     const auto& s = std::get<scenario>(parsed);
     ASSERT_EQ(product_count(s), 4u);
-    EXPECT_EQ(catalogue_product(s, 0).store_id(), WIDE("9X"));
-    EXPECT_EQ(catalogue_product(s, 1).store_id(), WIDE("9P0000000003"));
-    EXPECT_EQ(catalogue_product(s, 3).store_id(), WIDE("9P0000000001"));
+    EXPECT_EQ(catalogue_product(s, 0).store_id().view(), WIDE("9X"));
+    EXPECT_EQ(catalogue_product(s, 1).store_id().view(), WIDE("9P0000000003"));
+    EXPECT_EQ(catalogue_product(s, 3).store_id().view(), WIDE("9P0000000001"));
     ASSERT_TRUE(catalogue_product(s, 1).description());
     EXPECT_EQ(catalogue_product(s, 1).description()->size(), 50u);
     EXPECT_EQ(catalogue_product(s, 1).description(), catalogue_product(s, 2).description());

@@ -26,7 +26,7 @@ std::string utf8_of(wide_view text) {
 // Every field of an SKU, so that a case also catches a value landing in the wrong field.
 std::string describe(const catalogue_sku& sku) {
     std::ostringstream out;
-    out << utf8_of(sku.store_id()) << '|' << utf8_of(sku.title()) << '|' << utf8_of(sku.description()) << " trial "
+    out << utf8_of(sku.store_id().view()) << '|' << utf8_of(sku.title().view()) << '|' << utf8_of(sku.description()) << " trial "
         << sku.trial() << " in-collection " << sku.in_collection() << " subscription " << sku.subscription();
     if (const auto price = sku.price())
         out << " price " << utf8_of(price->formatted()) << '|' << utf8_of(price->base()) << '|'
@@ -116,18 +116,18 @@ TEST(scenario_skus, the_app_product_takes_every_product_option_and_is_an_applica
     ASSERT_TRUE(s.app_product);
     EXPECT_TRUE(s.products.empty());
     const catalogue_product app(s, *s.app_product);
-    EXPECT_EQ(app.store_id(), WIDE("9A"));
-    EXPECT_EQ(app.kind(), WIDE("Application"));
-    EXPECT_EQ(app.title(), WIDE("App"));
+    EXPECT_EQ(app.store_id().view(), WIDE("9A"));
+    EXPECT_EQ(app.kind().view(), WIDE("Application"));
+    EXPECT_EQ(app.title().view(), WIDE("App"));
     EXPECT_FALSE(app.price());
     EXPECT_TRUE(app.in_collection());
-    EXPECT_EQ(app.offer_token(), WIDE("t"));
+    EXPECT_EQ(app.offer_token().view(), WIDE("t"));
     EXPECT_EQ(describe(app.skus()), cat({"[9A/1||", plain, "]"}));
     EXPECT_EQ(s.app_extended_error, static_cast<HRESULT>(0x803F6107));
 
     const auto game = parse_scenario("app-product=9A,kind=Game,skus=null;app-extended-error=S_FALSE");
     ASSERT_TRUE(parsed(game).app_product);
-    EXPECT_EQ(catalogue_product(parsed(game), *parsed(game).app_product).kind(), WIDE("Game"));
+    EXPECT_EQ(catalogue_product(parsed(game), *parsed(game).app_product).kind().view(), WIDE("Game"));
     EXPECT_EQ(describe(catalogue_product(parsed(game), *parsed(game).app_product).skus()), "null");
     EXPECT_EQ(parsed(game).app_extended_error, S_FALSE);
 }
@@ -171,10 +171,10 @@ TEST(scenario_skus, generated_products_have_skus_of_every_shape) {
         ASSERT_TRUE(skus);
         ASSERT_FALSE(skus->empty());
         EXPECT_EQ(describe(skus), describe(catalogue_product(s, i).skus()));
-        EXPECT_EQ(skus->front().store_id(), product.store_id() + WIDE("/0010"));
+        EXPECT_EQ(skus->front().store_id().view(), wide_string(product.store_id().view()) + WIDE("/0010"));
         EXPECT_FALSE(skus->front().subscription());
         for (const catalogue_sku& sku : *skus) {
-            EXPECT_EQ(sku_product_id(sku.store_id()), product.store_id());
+            EXPECT_EQ(sku_product_id(sku.store_id().view()), product.store_id().view());
             EXPECT_EQ(sku.subscription(), sku.subscription_info().has_value());
             subscriptions += sku.subscription();
             const auto info = sku.subscription_info();
