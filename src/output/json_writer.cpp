@@ -183,15 +183,26 @@ char* put_text(char* out, wide_view utf16, const escape_table& table) {
     return put_units(out, utf16.data(), utf16.data() + utf16.size(), table);
 }
 
-// The text goes into the line a piece at a time, quotes included, through room
-// on the stack for a piece's longest form: the line grows only by what is
-// written, each byte is copied once more, from the stack, and a short text is
-// one append.
+} // namespace
+
+// A page: the most the string is zero-filled ahead of what is written.
+constexpr std::size_t growth = 4096;
+
+void json_writer::grow(std::size_t bytes) { text_.resize(size_ + std::max(bytes, growth)); }
+
+json_writer& json_writer::date(std::int64_t ticks) {
+    const auto text = rfc3339_of_ticks(ticks);
+    return text ? string(std::string_view(text->data(), text->size())) : null();
+}
+
+// The text goes in a piece at a time, each with room for its longest form, so
+// that the room made never runs far past what is written, however long the text.
 template <class Char>
-void append_quoted(std::string& line, std::basic_string_view<Char> text, const escape_table& table) {
+void json_writer::quoted(std::basic_string_view<Char> text) {
     constexpr std::size_t piece_length = 256;
-    char piece[piece_length * longest_escape + 2];
-    char* out = piece;
+    const escape_table& table = table_of(rule_);
+    // The comma, the quotes, and the first piece.
+    char* out = separate(room(std::min(text.size(), piece_length) * longest_escape + 3));
     *out++ = '"';
     for (;;) {
         std::size_t length = std::min(text.size(), piece_length);
@@ -202,77 +213,19 @@ void append_quoted(std::string& line, std::basic_string_view<Char> text, const e
         out = put_text(out, text.substr(0, length), table);
         text.remove_prefix(length);
         if (text.empty()) break;
-        line.append(piece, static_cast<std::size_t>(out - piece));
-        out = piece;
+        written_to(out);
+        out = room(std::min(text.size(), piece_length) * longest_escape + 1);
     }
     *out++ = '"';
-    line.append(piece, static_cast<std::size_t>(out - piece));
-}
-
-} // namespace
-
-void json_writer::separate() {
-    if (text_.empty()) return;
-    const char last = text_.back();
-    if (last != '{' && last != '[' && last != ':') text_ += ',';
-}
-
-json_writer& json_writer::literal(std::string_view json) {
-    separate();
-    text_ += json;
-    return *this;
-}
-
-json_writer& json_writer::open_object() { return literal("{"); }
-
-json_writer& json_writer::close_object() {
-    text_ += '}';
-    return *this;
-}
-
-json_writer& json_writer::open_array() { return literal("["); }
-
-json_writer& json_writer::close_array() {
-    text_ += ']';
-    return *this;
-}
-
-// A line has many members: each goes in with one append.
-json_writer& json_writer::member(std::string_view name) {
-    char piece[64];
-    if (name.size() > sizeof piece - 4) {
-        separate();
-        text_.append(1, '"').append(name).append("\":");
-        return *this;
-    }
-    char* out = piece;
-    if (!text_.empty() && text_.back() != '{' && text_.back() != '[' && text_.back() != ':') *out++ = ',';
-    *out++ = '"';
-    std::memcpy(out, name.data(), name.size());
-    out += name.size();
-    *out++ = '"';
-    *out++ = ':';
-    text_.append(piece, static_cast<std::size_t>(out - piece));
-    return *this;
-}
-
-json_writer& json_writer::boolean(bool value) { return literal(value ? "true" : "false"); }
-
-json_writer& json_writer::null() { return literal("null"); }
-
-json_writer& json_writer::date(std::int64_t ticks) {
-    const auto text = rfc3339_of_ticks(ticks);
-    return text ? string(std::string_view(text->data(), text->size())) : null();
+    written_to(out);
 }
 
 json_writer& json_writer::string(std::string_view utf8) {
-    separate();
-    append_quoted(text_, utf8, table_of(rule_));
+    quoted(utf8);
     return *this;
 }
 
 json_writer& json_writer::string(wide_view utf16) {
-    separate();
-    append_quoted(text_, utf16, table_of(rule_));
+    quoted(utf16);
     return *this;
 }
