@@ -82,7 +82,7 @@ private:
     // grows a page or so at a time ahead of the writing; past size_ it holds
     // nothing yet.
     char* room(std::size_t bytes) {
-        if (text_.size() - size_ < bytes) [[unlikely]]
+        if (size_ + bytes > text_.size()) [[unlikely]]
             grow(bytes);
         return text_.data() + size_;
     }

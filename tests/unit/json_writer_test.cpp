@@ -160,3 +160,27 @@ TEST(json_writer, units_that_need_care_side_by_side) {
         }
     }
 }
+
+// A line far longer than the room the writer makes at a time: texts of every
+// length around a piece of 256 units, plain, all escapes of the longest form,
+// or ending in a surrogate pair across a piece's end, one after another and
+// between members, give the bytes each gives alone as UTF-8.
+TEST(json_writer, a_long_line_holds_each_value_as_written_alone) {
+    for (const escape_rule rule : both_rules) {
+        json_writer line(rule);
+        std::string expected = "{";
+        line.open_object();
+        std::size_t count = 0;
+        for (std::size_t length = 0; length <= 520; ++length) {
+            for (const wide_string& text : {wide_string(length, u'a'), wide_string(length, WCHAR{0x01}),
+                                            wide_string(length, u'a') + wide_string{0xD83D, 0xDE00}}) {
+                const std::string name = std::to_string(count++);
+                line.member(name).string(text);
+                if (count > 1) expected += ',';
+                expected.append("\"").append(name).append("\":").append(quoted(rule, to_utf8(text)));
+            }
+        }
+        line.close_object();
+        ASSERT_EQ(line.take(), expected + "}");
+    }
+}
