@@ -29,7 +29,7 @@ private:
     wide_view declared_;
     bool made_ = false;
     std::size_t size_ = 0;
-    std::array<WCHAR, 64> units_;
+    std::array<WCHAR, 64> units_{};
 };
 
 std::size_t add_on_count(const scenario& settings);
