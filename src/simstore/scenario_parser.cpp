@@ -47,7 +47,6 @@ struct named_value {
     INT32 value;
 };
 
-// One of the names, or any 32-bit integer.
 // An HRESULT, or one of the success codes a result may carry: 0, S_OK, S_FALSE.
 std::optional<HRESULT> read_result_code(std::string_view text) {
     if (text == "0" || text == "S_OK") return S_OK;
@@ -55,6 +54,7 @@ std::optional<HRESULT> read_result_code(std::string_view text) {
     return read_hresult(text);
 }
 
+// One of the names, or any 32-bit integer.
 bool assign_status(std::string_view text, std::initializer_list<named_value> names, INT32& field) {
     for (const named_value& entry : names)
         if (entry.name == text) return field = entry.value, true;
