@@ -29,7 +29,7 @@ class json_writer {
 public:
     explicit json_writer(escape_rule rule) noexcept : rule_(rule) {}
 
-    // These and the literals below are inline too, for the same reason as members.
+    // Inline, as members and literals are below: a line has many of each.
     json_writer& open_object() { return literal("{"); }
     json_writer& close_object() { return closing('}'); }
     json_writer& open_array() { return literal("["); }
