@@ -6,9 +6,10 @@
 
 For each case: the arguments go in; the exact standard output, an empty
 standard error, the exit code and the time taken come out. Prints one line per
-case and closes with "N passed, M failed" (", K skipped" for cases of the other
-target); exits 1 when any case failed. The Windows target needs the environment
-of scripts/with-wine; started without it, the runner restarts itself inside one.
+case, then every failure's line once more, and closes with "N passed, M
+failed" (", K skipped" for cases of the other target); exits 1 when any case
+failed. The Windows target needs the environment of scripts/with-wine; started
+without it, the runner restarts itself inside one.
 """
 
 import argparse
@@ -371,7 +372,8 @@ def run_all(target, names):
             sys.exit("run.py: two cases are named %r" % case.name)
         seen.add(case.name)
 
-    passed = failed = skipped = 0
+    passed = skipped = 0
+    failures = []
     with tempfile.TemporaryDirectory(prefix="store-bridge-blackbox-") as scratch:
         for case in CASES:
             if names and not any(name in case.name for name in names):
@@ -383,13 +385,16 @@ def run_all(target, names):
             try:
                 run_case(case, target, Path(scratch))
             except CaseFailure as failure:
-                failed += 1
-                print("FAIL  %s: %s" % (case.name, failure), flush=True)
+                failures.append("FAIL  %s: %s" % (case.name, failure))
+                print(failures[-1], flush=True)
             else:
                 passed += 1
                 print("ok    %s" % case.name, flush=True)
-    print("%d passed, %d failed" % (passed, failed) + (", %d skipped" % skipped if skipped else ""), flush=True)
-    return 1 if failed else 0
+    # Again at the end, where a log cut short in the middle still shows them.
+    for failure in failures:
+        print(failure, flush=True)
+    print("%d passed, %d failed" % (passed, len(failures)) + (", %d skipped" % skipped if skipped else ""), flush=True)
+    return 1 if failures else 0
 
 
 def main():
