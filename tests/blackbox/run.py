@@ -24,6 +24,7 @@ import sys
 import tempfile
 import threading
 import time
+import traceback
 from pathlib import Path
 
 from case import NATIVE, OWNER, WINDOWS
@@ -386,6 +387,9 @@ def run_all(target, names):
                 run_case(case, target, Path(scratch))
             except CaseFailure as failure:
                 failures.append("FAIL  %s: %s" % (case.name, failure))
+                print(failures[-1], flush=True)
+            except Exception:  # a fault of the runner's or of a case's checks: the case's, and the run goes on
+                failures.append("FAIL  %s: %s" % (case.name, traceback.format_exc().rstrip()))
                 print(failures[-1], flush=True)
             else:
                 passed += 1
