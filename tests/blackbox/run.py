@@ -418,11 +418,11 @@ def run_all(target, names):
                     # Once: a second such run fails the case.
                     print("again %s: %s" % (case.name, failure), flush=True)
                     run_case(case, target, Path(scratch))
-            except CaseFailure as failure:
-                failures.append("FAIL  %s: %s" % (case.name, failure))
-                print(failures[-1], flush=True)
-            except Exception:  # a fault of the runner's or of a case's checks: the case's, and the run goes on
-                failures.append("FAIL  %s: %s" % (case.name, traceback.format_exc().rstrip()))
+            except Exception as failure:
+                # A fault of the runner's or of a case's checks fails the case too, with its
+                # traceback, and the run goes on.
+                reason = failure if isinstance(failure, CaseFailure) else traceback.format_exc().rstrip()
+                failures.append("FAIL  %s: %s" % (case.name, reason))
                 print(failures[-1], flush=True)
             else:
                 passed += 1
