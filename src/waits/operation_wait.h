@@ -101,6 +101,11 @@ template <class Operation, class Result = typename Operation::result_type>
 waited<Result> wait_for_operation(Operation* operation, HWND anchor, const owner_watch& owner, wait_rules rules,
                                   unique_handle event = {}, progress_feed* progress = nullptr) {
     const auto outcome = std::make_shared<shared_outcome<Result>>(anchor, GetCurrentThreadId(), std::move(event));
+    // A handler that wakes this thread with a thread message may run before the
+    // wait first looks at the queue, and a thread without a queue loses such a
+    // message: peeking makes the queue now.
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
     complete_into(operation, outcome);
     if (rules.status_ends_wait && !outcome->is_done() &&
         async_status(operation) != winabi::AsyncStatus::Started) {
